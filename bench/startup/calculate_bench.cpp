@@ -1,0 +1,165 @@
+// Time of one press of "Calcola" on the real window: from the click to the last
+// result box written (TxtEtaw, the seventh), and to the click's return. Runs on
+// the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+//
+//   calculate_bench [--runs N] [--megabyte-runs N]
+//
+// Every case keeps the gate open and raises no warning; a warning box that
+// appears all the same is closed and makes the benchmark fail, since it would
+// time the box and not the calculation.
+#include "calorvin.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr std::array<const char*, 8> EntryBoxes = {"TxtPin", "TxtPout", "TxtB",   "TxtH",
+                                                   "TxtN",   "TxtQ",    "TxtEta", "TxtCO"};
+constexpr std::array<const char*, 7> ResultBoxes = {"TxtP",     "TxtMw", "TxtPw",  "TxtPa",
+                                                    "TxtCOppm", "TxtDp", "TxtEtaw"};
+// A valid test: every result computed, no warning.
+constexpr std::array<const char*, 8> ReferenceEntries = {"20", "5", "45", "500", "20", "100", "80", "250"};
+constexpr qsizetype Megabyte = 1024 * 1024;
+
+// Closes any dialog that shows up and counts it.
+class DialogWatch : public QObject {
+public:
+    int seen = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto* dialog = qobject_cast<QDialog*>(watched)) {
+                ++seen;
+                QTimer::singleShot(0, dialog, &QDialog::reject);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+struct Case {
+    const char* name;
+    QString pinEntry; // what TxtPin holds; the other boxes hold the reference
+    int runs;
+    double goalMs;
+};
+
+double Quantile(const std::vector<double>& sorted, double q)
+{
+    const double pos = q * static_cast<double>(sorted.size() - 1);
+    const auto lo = static_cast<std::size_t>(std::floor(pos));
+    const auto hi = static_cast<std::size_t>(std::ceil(pos));
+    return sorted[lo] + (sorted[hi] - sorted[lo]) * (pos - static_cast<double>(lo));
+}
+
+void PrintRow(const char* name, const char* what, std::vector<double> ms, double goalMs)
+{
+    std::sort(ms.begin(), ms.end());
+    const double median = Quantile(ms, 0.5);
+    std::printf("%-34s %-22s %5zu %10.4f %10.4f %10.4f %10.4f %10.4f  %s\n", name, what, ms.size(), median,
+                Quantile(ms, 0.25), Quantile(ms, 0.75), ms.front(), ms.back(),
+                goalMs > 0 ? (median < goalMs ? "< goal" : "OVER GOAL") : "");
+}
+
+int IntArg(int argc, char* argv[], const char* option, int fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], option) == 0)
+            return std::max(1, std::atoi(argv[i + 1]));
+    return fallback;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = IntArg(argc, argv, "--runs", 2000);
+    const int megabyteRuns = IntArg(argc, argv, "--megabyte-runs", 30);
+
+    DialogWatch watch;
+    app.installEventFilter(&watch);
+
+    Calorvin window;
+    window.show();
+    QApplication::processEvents();
+
+    std::array<QLineEdit*, 8> entries{};
+    std::array<QLineEdit*, 7> results{};
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        entries[i] = window.findChild<QLineEdit*>(QString::fromLatin1(EntryBoxes[i]));
+    for (std::size_t i = 0; i < results.size(); ++i)
+        results[i] = window.findChild<QLineEdit*>(QString::fromLatin1(ResultBoxes[i]));
+    auto* calcola = window.findChild<QAbstractButton*>(QStringLiteral("CmdCalcola"));
+    if (!calcola || std::count(entries.begin(), entries.end(), nullptr) != 0
+        || std::count(results.begin(), results.end(), nullptr) != 0) {
+        std::fprintf(stderr, "calculate_bench: the window lacks a box or CmdCalcola\n");
+        return 1;
+    }
+
+    QElapsedTimer timer;
+    qint64 lastWritten = -1;
+    QObject::connect(results.back(), &QLineEdit::textChanged, &window,
+                     [&] { lastWritten = timer.nsecsElapsed(); });
+
+    const QString digits(Megabyte, QLatin1Char('7'));
+    const QString zeros(Megabyte, QLatin1Char('0'));
+    const QString blanks(Megabyte, QLatin1Char(' '));
+    const std::array<Case, 4> cases = {{
+        {"reference entries", QStringLiteral("20"), runs, 1.0},
+        {"TxtPin: 20, + 1 MiB of digits", QStringLiteral("20,") + digits, megabyteRuns, 100.0},
+        {"TxtPin: 20. + 1 MiB of zeros", QStringLiteral("20.") + zeros, megabyteRuns, 100.0},
+        {"TxtPin: 20 + 1 MiB of blanks", QStringLiteral("20") + blanks, megabyteRuns, 100.0},
+    }};
+
+    std::printf("Calculate on the %s platform (ms)\n", qPrintable(QApplication::platformName()));
+    std::printf("%-34s %-22s %5s %10s %10s %10s %10s %10s\n", "case", "quantity", "runs", "median", "q1", "q3",
+                "min", "max");
+    for (const Case& c : cases) {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            entries[i]->setText(QString::fromLatin1(ReferenceEntries[i]));
+        entries.front()->setText(c.pinEntry);
+        QApplication::processEvents();
+        std::vector<double> toLastResult;
+        std::vector<double> toReturn;
+        for (int run = 0; run < c.runs; ++run) {
+            for (QLineEdit* r : results)
+                r->setText(QString());
+            lastWritten = -1;
+            timer.start();
+            calcola->click();
+            const qint64 returned = timer.nsecsElapsed();
+            if (watch.seen != 0) {
+                std::fprintf(stderr, "calculate_bench: a warning box appeared in case \"%s\"\n", c.name);
+                return 1;
+            }
+            if (lastWritten < 0 || results.front()->text() != QStringLiteral("5")) {
+                std::fprintf(stderr, "calculate_bench: case \"%s\" did not write the results (P = \"%s\")\n",
+                             c.name, qPrintable(results.front()->text()));
+                return 1;
+            }
+            toLastResult.push_back(static_cast<double>(lastWritten) / 1e6);
+            toReturn.push_back(static_cast<double>(returned) / 1e6);
+        }
+        PrintRow(c.name, "click->last result", toLastResult, c.goalMs);
+        PrintRow(c.name, "click->return", toReturn, 0);
+    }
+    return 0;
+}

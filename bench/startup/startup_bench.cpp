@@ -1,0 +1,475 @@
+// Start-up benchmark: time from exec to the top-level window's MapNotify, and
+// peak resident memory, for each program given, run by run in alternation.
+// The first program is the baseline; the others are reported as ratios of it.
+//
+//   startup_bench [--runs N] [--warmup N] [--settle-ms N] [--display :N]
+//                 [--xvfb PATH] NAME=PROGRAM [NAME=PROGRAM ...]
+//
+// Without --display it starts its own Xvfb on a free display (-displayfd) and
+// stops it at the end. No window manager runs, so a top-level window is a
+// child of the root window and its map is seen with SubstructureNotifyMask on
+// the root: the harness blocks on the X connection, it never polls.
+//
+// Each program is ended cleanly once its window is mapped and painted (after
+// --settle-ms): a WM_DELETE_WINDOW message, as the close box sends; then
+// wait4() gives the peak resident set size (ru_maxrss) of its whole life.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+struct Program {
+    std::string name;
+    std::string path;
+    std::vector<double> startupMs;
+    std::vector<double> peakRssMb;
+    int windowWidth = 0;
+    int windowHeight = 0;
+    int forcedKills = 0;
+};
+
+struct Options {
+    int runs = 25;
+    int warmup = 2;
+    int settleMs = 300;
+    std::string display;
+    std::string xvfb = "Xvfb";
+    std::vector<Program> programs;
+};
+
+[[noreturn]] void Fail(const std::string& what)
+{
+    throw std::runtime_error(what);
+}
+
+double NowMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+int IntArg(const char* text, const char* option)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 0 || value > 100000)
+        Fail(std::string("bad value for ") + option + ": " + text);
+    return static_cast<int>(value);
+}
+
+Options ParseOptions(int argc, char* argv[])
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> const char* {
+            if (i + 1 >= argc)
+                Fail("missing value after " + arg);
+            return argv[++i];
+        };
+        if (arg == "--runs")
+            options.runs = IntArg(value(), "--runs");
+        else if (arg == "--warmup")
+            options.warmup = IntArg(value(), "--warmup");
+        else if (arg == "--settle-ms")
+            options.settleMs = IntArg(value(), "--settle-ms");
+        else if (arg == "--display")
+            options.display = value();
+        else if (arg == "--xvfb")
+            options.xvfb = value();
+        else if (const auto eq = arg.find('='); eq != std::string::npos && eq > 0)
+            options.programs.push_back({arg.substr(0, eq), arg.substr(eq + 1), {}, {}, 0, 0, 0});
+        else
+            Fail("usage: startup_bench [--runs N] [--warmup N] [--settle-ms N] [--display :N] "
+                 "[--xvfb PATH] NAME=PROGRAM [NAME=PROGRAM ...]");
+    }
+    if (options.programs.empty())
+        Fail("no program given (NAME=PROGRAM; the first is the baseline)");
+    if (options.runs < 1)
+        Fail("--runs must be at least 1");
+    return options;
+}
+
+// Waits until fd is readable or the deadline (monotonic ms) passes.
+bool WaitReadable(int fd, double deadlineMs)
+{
+    for (;;) {
+        const double left = deadlineMs - NowMs();
+        if (left <= 0)
+            return false;
+        pollfd pfd{fd, POLLIN, 0};
+        const int n = poll(&pfd, 1, static_cast<int>(std::ceil(left)));
+        if (n > 0)
+            return true;
+        if (n < 0 && errno != EINTR)
+            Fail(std::string("poll: ") + std::strerror(errno));
+    }
+}
+
+// An Xvfb of our own on a free display, chosen by the server (-displayfd).
+class OwnXvfb {
+public:
+    explicit OwnXvfb(const std::string& binary)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            Fail("pipe failed");
+        fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+        const std::string fdText = std::to_string(fds[1]);
+        std::vector<std::string> args = {binary, "-displayfd", fdText, "-screen", "0", "1280x1024x24",
+                                         "-nolisten", "tcp", "-noreset"};
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawnp(&m_pid, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+            Fail("cannot start " + binary);
+        close(fds[1]);
+        std::string number;
+        const double deadline = NowMs() + 20000;
+        while (WaitReadable(fds[0], deadline)) {
+            char c = 0;
+            if (read(fds[0], &c, 1) != 1 || c == '\n')
+                break;
+            number += c;
+        }
+        close(fds[0]);
+        if (number.empty()) {
+            Stop();
+            Fail("Xvfb did not report its display");
+        }
+        m_display = ":" + number;
+    }
+    OwnXvfb(const OwnXvfb&) = delete;
+    OwnXvfb& operator=(const OwnXvfb&) = delete;
+    ~OwnXvfb() { Stop(); }
+
+    const std::string& display() const { return m_display; }
+
+private:
+    void Stop()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
+        }
+    }
+
+    pid_t m_pid = -1;
+    std::string m_display;
+};
+
+struct RunResult {
+    double startupMs = 0;
+    double peakRssMb = 0;
+    int width = 0;
+    int height = 0;
+    bool forcedKill = false;
+};
+
+class Harness {
+public:
+    Harness(const std::string& display, int settleMs)
+        : m_display(display), m_settleMs(settleMs)
+    {
+        m_dpy = XOpenDisplay(display.c_str());
+        if (!m_dpy)
+            Fail("cannot open display " + display);
+        XSelectInput(m_dpy, DefaultRootWindow(m_dpy), SubstructureNotifyMask);
+        m_wmProtocols = XInternAtom(m_dpy, "WM_PROTOCOLS", False);
+        m_wmDelete = XInternAtom(m_dpy, "WM_DELETE_WINDOW", False);
+        m_netWmPid = XInternAtom(m_dpy, "_NET_WM_PID", False);
+        XSync(m_dpy, False);
+        // The programs run with the display of this harness and the xcb platform.
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("QT_QPA_PLATFORM=", 0) == 0
+                || entry.rfind("WAYLAND_DISPLAY=", 0) == 0)
+                continue;
+            m_env.push_back(entry);
+        }
+        m_env.push_back("DISPLAY=" + display);
+        m_env.push_back("QT_QPA_PLATFORM=xcb");
+        // A private runtime folder where none is set, as a desktop session has.
+        if (!std::getenv("XDG_RUNTIME_DIR")) {
+            char folder[] = "/tmp/startup_bench.XXXXXX";
+            if (mkdtemp(folder)) {
+                m_runtimeDir = folder;
+                m_env.push_back("XDG_RUNTIME_DIR=" + m_runtimeDir);
+            }
+        }
+    }
+    Harness(const Harness&) = delete;
+    Harness& operator=(const Harness&) = delete;
+    ~Harness()
+    {
+        XCloseDisplay(m_dpy);
+        if (!m_runtimeDir.empty())
+            std::filesystem::remove_all(m_runtimeDir);
+    }
+
+    RunResult Run(const std::string& path)
+    {
+        DrainEvents();
+        std::vector<char*> envp;
+        for (auto& e : m_env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+        std::string arg0 = path;
+        char* argv[] = {arg0.data(), nullptr};
+
+        pid_t pid = -1;
+        const double start = NowMs();
+        if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
+            Fail("cannot start " + path);
+        const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+        if (pidfd < 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            Fail("pidfd_open failed");
+        }
+
+        RunResult result;
+        const Window window = WaitForMap(pid, pidfd, start, result);
+        if (window == None) {
+            close(pidfd);
+            int status = 0;
+            waitpid(pid, &status, 0);
+            Fail(path + " ended or hung before mapping a window (status " + std::to_string(status) + ")");
+        }
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(m_dpy, window, &attributes)) {
+            result.width = attributes.width;
+            result.height = attributes.height;
+        }
+
+        // Let the first paint happen, then close it as the close box does.
+        const bool endedEarly = WaitReadable(pidfd, NowMs() + m_settleMs);
+        if (endedEarly) {
+            close(pidfd);
+            waitpid(pid, nullptr, 0);
+            Fail(path + " ended on its own after mapping its window");
+        }
+        XEvent message{};
+        message.xclient.type = ClientMessage;
+        message.xclient.window = window;
+        message.xclient.message_type = m_wmProtocols;
+        message.xclient.format = 32;
+        message.xclient.data.l[0] = static_cast<long>(m_wmDelete);
+        message.xclient.data.l[1] = CurrentTime;
+        XSendEvent(m_dpy, window, False, NoEventMask, &message);
+        XFlush(m_dpy);
+        if (!WaitReadable(pidfd, NowMs() + 5000)) {
+            kill(pid, SIGKILL);
+            result.forcedKill = true;
+        }
+        close(pidfd);
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        if (!result.forcedKill && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+            Fail(path + " did not end cleanly when closed (status " + std::to_string(status) + ")");
+        result.peakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0; // KiB -> MiB
+        return result;
+    }
+
+private:
+    void DrainEvents()
+    {
+        XSync(m_dpy, False);
+        while (XPending(m_dpy)) {
+            XEvent e;
+            XNextEvent(m_dpy, &e);
+        }
+    }
+
+    bool BelongsTo(Window window, pid_t pid)
+    {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        const int status = XGetWindowProperty(m_dpy, window, m_netWmPid, 0, 1, False, XA_CARDINAL, &type,
+                                              &format, &count, &after, &data);
+        bool mine = true; // without the property, the only client running is ours
+        if (status == Success && data && format == 32 && count == 1)
+            mine = static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid;
+        if (data)
+            XFree(data);
+        return mine;
+    }
+
+    // Blocks on the X connection (and the child's pidfd) until a top-level
+    // window of the child is mapped; records the time of that MapNotify.
+    Window WaitForMap(pid_t pid, int pidfd, double start, RunResult& result)
+    {
+        const double deadline = start + 30000;
+        const int xfd = ConnectionNumber(m_dpy);
+        for (;;) {
+            while (XPending(m_dpy)) {
+                XEvent e;
+                XNextEvent(m_dpy, &e);
+                if (e.type != MapNotify || e.xmap.override_redirect)
+                    continue;
+                const double mapped = NowMs();
+                if (!BelongsTo(e.xmap.window, pid))
+                    continue;
+                result.startupMs = mapped - start;
+                return e.xmap.window;
+            }
+            const double left = deadline - NowMs();
+            if (left <= 0) {
+                kill(pid, SIGKILL);
+                return None;
+            }
+            pollfd fds[2] = {{xfd, POLLIN, 0}, {pidfd, POLLIN, 0}};
+            const int n = poll(fds, 2, static_cast<int>(std::ceil(left)));
+            if (n < 0 && errno != EINTR)
+                Fail(std::string("poll: ") + std::strerror(errno));
+            if (n > 0 && (fds[1].revents & POLLIN) && !XPending(m_dpy))
+                return None; // the program ended before its window appeared
+        }
+    }
+
+    Display* m_dpy = nullptr;
+    std::string m_display;
+    int m_settleMs = 0;
+    Atom m_wmProtocols = None;
+    Atom m_wmDelete = None;
+    Atom m_netWmPid = None;
+    std::vector<std::string> m_env;
+    std::string m_runtimeDir;
+};
+
+struct Summary {
+    double median = 0;
+    double q1 = 0;
+    double q3 = 0;
+    double min = 0;
+    double max = 0;
+};
+
+double Quantile(const std::vector<double>& sorted, double q)
+{
+    const double pos = q * static_cast<double>(sorted.size() - 1);
+    const auto lo = static_cast<std::size_t>(std::floor(pos));
+    const auto hi = static_cast<std::size_t>(std::ceil(pos));
+    return sorted[lo] + (sorted[hi] - sorted[lo]) * (pos - static_cast<double>(lo));
+}
+
+Summary Summarise(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return {Quantile(values, 0.5), Quantile(values, 0.25), Quantile(values, 0.75), values.front(),
+            values.back()};
+}
+
+void PrintRow(const char* quantity, const std::string& name, const Summary& s, const char* unit)
+{
+    std::printf("%-22s %-10s %9.2f %9.2f %9.2f %9.2f %9.2f  %s\n", quantity, name.c_str(), s.median, s.q1,
+                s.q3, s.min, s.max, unit);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    try {
+        Options options = ParseOptions(argc, argv);
+        std::optional<OwnXvfb> xvfb;
+        if (options.display.empty()) {
+            xvfb.emplace(options.xvfb);
+            options.display = xvfb->display();
+        }
+        Harness harness(options.display, options.settleMs);
+
+        // Warm-up runs fill the file and font caches; they are not counted.
+        for (int w = 0; w < options.warmup; ++w)
+            for (auto& p : options.programs)
+                harness.Run(p.path);
+
+        // Alternate run by run, and flip the order every round so neither
+        // program always follows the other.
+        const std::size_t n = options.programs.size();
+        for (int round = 0; round < options.runs; ++round) {
+            for (std::size_t k = 0; k < n; ++k) {
+                Program& p = options.programs[round % 2 == 0 ? k : n - 1 - k];
+                const RunResult r = harness.Run(p.path);
+                p.startupMs.push_back(r.startupMs);
+                p.peakRssMb.push_back(r.peakRssMb);
+                p.windowWidth = r.width;
+                p.windowHeight = r.height;
+                p.forcedKills += r.forcedKill ? 1 : 0;
+            }
+        }
+
+        std::printf("start-up under Xvfb %s: %d alternated runs per program, %d warm-up, settle %d ms\n",
+                    options.display.c_str(), options.runs, options.warmup, options.settleMs);
+        for (const auto& p : options.programs)
+            std::printf("  %-10s %s (window %dx%d%s)\n", p.name.c_str(), p.path.c_str(), p.windowWidth,
+                        p.windowHeight,
+                        p.forcedKills ? (", killed " + std::to_string(p.forcedKills) + "x").c_str() : "");
+        std::printf("%-22s %-10s %9s %9s %9s %9s %9s\n", "quantity", "program", "median", "q1", "q3", "min",
+                    "max");
+        for (const auto& p : options.programs)
+            PrintRow("exec->MapNotify", p.name, Summarise(p.startupMs), "ms");
+        for (const auto& p : options.programs)
+            PrintRow("peak RSS", p.name, Summarise(p.peakRssMb), "MiB");
+
+        const Program& base = options.programs.front();
+        const Summary baseStart = Summarise(base.startupMs);
+        const Summary baseRss = Summarise(base.peakRssMb);
+        for (std::size_t k = 1; k < n; ++k) {
+            const Program& p = options.programs[k];
+            // Ratios of runs taken side by side cancel the machine's slow phases.
+            std::vector<double> ratios;
+            std::vector<double> extra;
+            for (std::size_t i = 0; i < p.startupMs.size(); ++i) {
+                ratios.push_back(p.startupMs[i] / base.startupMs[i]);
+                extra.push_back(p.peakRssMb[i] - base.peakRssMb[i]);
+            }
+            const Summary r = Summarise(ratios);
+            const Summary e = Summarise(extra);
+            std::printf("%s/%s start-up: ratio of medians %.3f; paired ratios median %.3f (q1 %.3f, q3 %.3f, "
+                        "min %.3f, max %.3f)\n",
+                        p.name.c_str(), base.name.c_str(), Summarise(p.startupMs).median / baseStart.median,
+                        r.median, r.q1, r.q3, r.min, r.max);
+            std::printf("%s-%s peak RSS: %+.2f MiB (median of paired differences %+.2f, min %+.2f, max "
+                        "%+.2f); ratio %.3f\n",
+                        p.name.c_str(), base.name.c_str(), Summarise(p.peakRssMb).median - baseRss.median,
+                        e.median, e.min, e.max, Summarise(p.peakRssMb).median / baseRss.median);
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "startup_bench: %s\n", e.what());
+        return 1;
+    }
+}
