@@ -2,7 +2,7 @@
 // result box written (TxtEtaw, the seventh), and to the click's return. Runs on
 // the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 //
-//   calculate_bench [--runs N] [--megabyte-runs N]
+//   calculate_bench [--runs N] [--megabyte-runs N] [--tsv]
 //
 // Every case keeps the gate open and raises no warning; a warning box that
 // appears all the same is closed and makes the benchmark fail, since it would
@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -67,13 +68,19 @@ double Quantile(const std::vector<double>& sorted, double q)
     return sorted[lo] + (sorted[hi] - sorted[lo]) * (pos - static_cast<double>(lo));
 }
 
-void PrintRow(const char* name, const char* what, std::vector<double> ms, double goalMs)
+void PrintRow(bool tsv, const char* name, const char* what, std::vector<double> ms, double goalMs)
 {
     std::sort(ms.begin(), ms.end());
     const double median = Quantile(ms, 0.5);
-    std::printf("%-34s %-22s %5zu %10.4f %10.4f %10.4f %10.4f %10.4f  %s\n", name, what, ms.size(), median,
-                Quantile(ms, 0.25), Quantile(ms, 0.75), ms.front(), ms.back(),
-                goalMs > 0 ? (median < goalMs ? "< goal" : "OVER GOAL") : "");
+    std::string note;
+    if (goalMs > 0)
+        note = "goal < " + std::to_string(static_cast<int>(goalMs)) + " ms: " + (median < goalMs ? "met" : "MISSED");
+    if (tsv)
+        std::printf("%s: %s\t%s\t%zu\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\tms\t%s\n", "Calculate", what, name,
+                    ms.size(), median, Quantile(ms, 0.25), Quantile(ms, 0.75), ms.front(), ms.back(), note.c_str());
+    else
+        std::printf("%-32s %-18s %5zu %9.4f %9.4f %9.4f %9.4f %9.4f  %s\n", name, what, ms.size(), median,
+                    Quantile(ms, 0.25), Quantile(ms, 0.75), ms.front(), ms.back(), note.c_str());
 }
 
 int IntArg(int argc, char* argv[], const char* option, int fallback)
@@ -93,6 +100,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const int runs = IntArg(argc, argv, "--runs", 2000);
     const int megabyteRuns = IntArg(argc, argv, "--megabyte-runs", 30);
+    bool tsv = false;
+    for (int i = 1; i < argc; ++i)
+        tsv = tsv || std::strcmp(argv[i], "--tsv") == 0;
 
     DialogWatch watch;
     app.installEventFilter(&watch);
@@ -129,9 +139,11 @@ int main(int argc, char* argv[])
         {"TxtPin: 20 + 1 MiB of blanks", QStringLiteral("20") + blanks, megabyteRuns, 100.0},
     }};
 
-    std::printf("Calculate on the %s platform (ms)\n", qPrintable(QApplication::platformName()));
-    std::printf("%-34s %-22s %5s %10s %10s %10s %10s %10s\n", "case", "quantity", "runs", "median", "q1", "q3",
-                "min", "max");
+    if (!tsv) {
+        std::printf("Calculate on the %s platform (ms)\n", qPrintable(QApplication::platformName()));
+        std::printf("%-32s %-18s %5s %9s %9s %9s %9s %9s\n", "case", "quantity", "runs", "median", "q1", "q3",
+                    "min", "max");
+    }
     for (const Case& c : cases) {
         for (std::size_t i = 0; i < entries.size(); ++i)
             entries[i]->setText(QString::fromLatin1(ReferenceEntries[i]));
@@ -158,8 +170,8 @@ int main(int argc, char* argv[])
             toLastResult.push_back(static_cast<double>(lastWritten) / 1e6);
             toReturn.push_back(static_cast<double>(returned) / 1e6);
         }
-        PrintRow(c.name, "click->last result", toLastResult, c.goalMs);
-        PrintRow(c.name, "click->return", toReturn, 0);
+        PrintRow(tsv, c.name, "click->last result", toLastResult, c.goalMs);
+        PrintRow(tsv, c.name, "click->return", toReturn, 0);
     }
     return 0;
 }

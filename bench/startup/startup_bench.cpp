@@ -3,7 +3,8 @@
 // The first program is the baseline; the others are reported as ratios of it.
 //
 //   startup_bench [--runs N] [--warmup N] [--settle-ms N] [--display :N]
-//                 [--xvfb PATH] NAME=PROGRAM [NAME=PROGRAM ...]
+//                 [--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-extra-mib M]
+//                 NAME=PROGRAM [NAME=PROGRAM ...]
 //
 // Without --display it starts its own Xvfb on a free display (-displayfd) and
 // stops it at the end. No window manager runs, so a top-level window is a
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdarg>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +61,9 @@ struct Options {
     int settleMs = 300;
     std::string display;
     std::string xvfb = "Xvfb";
+    bool tsv = false;          // rows for scripts/bench.sh instead of the table
+    double goalRatio = 1.1;    // start-up at most this times the baseline
+    double goalExtraMib = 3.0; // peak memory at most the baseline's plus this
     std::vector<Program> programs;
 };
 
@@ -103,11 +108,17 @@ Options ParseOptions(int argc, char* argv[])
             options.display = value();
         else if (arg == "--xvfb")
             options.xvfb = value();
+        else if (arg == "--tsv")
+            options.tsv = true;
+        else if (arg == "--goal-ratio")
+            options.goalRatio = std::atof(value());
+        else if (arg == "--goal-extra-mib")
+            options.goalExtraMib = std::atof(value());
         else if (const auto eq = arg.find('='); eq != std::string::npos && eq > 0)
             options.programs.push_back({arg.substr(0, eq), arg.substr(eq + 1), {}, {}, 0, 0, 0});
         else
             Fail("usage: startup_bench [--runs N] [--warmup N] [--settle-ms N] [--display :N] "
-                 "[--xvfb PATH] NAME=PROGRAM [NAME=PROGRAM ...]");
+                 "[--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-extra-mib M] NAME=PROGRAM ...");
     }
     if (options.programs.empty())
         Fail("no program given (NAME=PROGRAM; the first is the baseline)");
@@ -392,10 +403,64 @@ Summary Summarise(std::vector<double> values)
             values.back()};
 }
 
-void PrintRow(const char* quantity, const std::string& name, const Summary& s, const char* unit)
+void PrintRow(bool tsv, const char* quantity, const std::string& name, std::size_t runs, const Summary& s,
+              const char* unit, const std::string& note)
 {
-    std::printf("%-22s %-10s %9.2f %9.2f %9.2f %9.2f %9.2f  %s\n", quantity, name.c_str(), s.median, s.q1,
-                s.q3, s.min, s.max, unit);
+    if (tsv)
+        std::printf("%s\t%s\t%zu\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%s\t%s\n", quantity, name.c_str(), runs, s.median,
+                    s.q1, s.q3, s.min, s.max, unit, note.c_str());
+    else
+        std::printf("%-16s %-10s %4zu %9.2f %9.2f %9.2f %9.2f %9.2f %-4s %s\n", quantity, name.c_str(), runs,
+                    s.median, s.q1, s.q3, s.min, s.max, unit, note.c_str());
+}
+
+[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...)
+{
+    char buffer[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+void Report(const Options& options)
+{
+    const Program& base = options.programs.front();
+    if (!options.tsv) {
+        std::printf("start-up under Xvfb %s: %d alternated runs per program, %d warm-up, settle %d ms\n",
+                    options.display.c_str(), options.runs, options.warmup, options.settleMs);
+        for (const auto& p : options.programs)
+            std::printf("  %-10s %s, window %dx%d%s\n", p.name.c_str(), p.path.c_str(), p.windowWidth,
+                        p.windowHeight,
+                        p.forcedKills ? (", killed " + std::to_string(p.forcedKills) + "x").c_str() : "");
+        std::printf("%-16s %-10s %4s %9s %9s %9s %9s %9s\n", "quantity", "program", "runs", "median", "q1", "q3",
+                    "min", "max");
+    }
+    // Ratios and differences of runs taken side by side cancel the slow
+    // phases of a shared machine; the ratio of the medians is shown beside.
+    const auto note = [&](const Program& p, bool memory) -> std::string {
+        if (&p == &base)
+            return "baseline";
+        std::vector<double> paired;
+        for (std::size_t i = 0; i < p.startupMs.size(); ++i)
+            paired.push_back(memory ? p.peakRssMb[i] - base.peakRssMb[i] : p.startupMs[i] / base.startupMs[i]);
+        const Summary s = Summarise(paired);
+        if (memory) {
+            const double ofMedians = Summarise(p.peakRssMb).median - Summarise(base.peakRssMb).median;
+            return Format("%+.2f MiB over ", s.median) + base.name + Format(" (medians %+.2f); goal <= %+.1f: ",
+                                                                            ofMedians, options.goalExtraMib)
+                   + (s.median <= options.goalExtraMib ? "met" : "MISSED");
+        }
+        const double ofMedians = Summarise(p.startupMs).median / Summarise(base.startupMs).median;
+        return Format("%.3fx ", s.median) + base.name + Format(" (paired, IQR %.3f-%.3f", s.q1, s.q3)
+               + Format("; medians %.3fx); goal <= %.2fx: ", ofMedians, options.goalRatio)
+               + (s.median <= options.goalRatio ? "met" : "MISSED");
+    };
+    for (const auto& p : options.programs)
+        PrintRow(options.tsv, "start-up", p.name, p.startupMs.size(), Summarise(p.startupMs), "ms", note(p, false));
+    for (const auto& p : options.programs)
+        PrintRow(options.tsv, "peak RSS", p.name, p.peakRssMb.size(), Summarise(p.peakRssMb), "MiB", note(p, true));
 }
 
 } // namespace
@@ -431,42 +496,7 @@ int main(int argc, char* argv[])
             }
         }
 
-        std::printf("start-up under Xvfb %s: %d alternated runs per program, %d warm-up, settle %d ms\n",
-                    options.display.c_str(), options.runs, options.warmup, options.settleMs);
-        for (const auto& p : options.programs)
-            std::printf("  %-10s %s (window %dx%d%s)\n", p.name.c_str(), p.path.c_str(), p.windowWidth,
-                        p.windowHeight,
-                        p.forcedKills ? (", killed " + std::to_string(p.forcedKills) + "x").c_str() : "");
-        std::printf("%-22s %-10s %9s %9s %9s %9s %9s\n", "quantity", "program", "median", "q1", "q3", "min",
-                    "max");
-        for (const auto& p : options.programs)
-            PrintRow("exec->MapNotify", p.name, Summarise(p.startupMs), "ms");
-        for (const auto& p : options.programs)
-            PrintRow("peak RSS", p.name, Summarise(p.peakRssMb), "MiB");
-
-        const Program& base = options.programs.front();
-        const Summary baseStart = Summarise(base.startupMs);
-        const Summary baseRss = Summarise(base.peakRssMb);
-        for (std::size_t k = 1; k < n; ++k) {
-            const Program& p = options.programs[k];
-            // Ratios of runs taken side by side cancel the machine's slow phases.
-            std::vector<double> ratios;
-            std::vector<double> extra;
-            for (std::size_t i = 0; i < p.startupMs.size(); ++i) {
-                ratios.push_back(p.startupMs[i] / base.startupMs[i]);
-                extra.push_back(p.peakRssMb[i] - base.peakRssMb[i]);
-            }
-            const Summary r = Summarise(ratios);
-            const Summary e = Summarise(extra);
-            std::printf("%s/%s start-up: ratio of medians %.3f; paired ratios median %.3f (q1 %.3f, q3 %.3f, "
-                        "min %.3f, max %.3f)\n",
-                        p.name.c_str(), base.name.c_str(), Summarise(p.startupMs).median / baseStart.median,
-                        r.median, r.q1, r.q3, r.min, r.max);
-            std::printf("%s-%s peak RSS: %+.2f MiB (median of paired differences %+.2f, min %+.2f, max "
-                        "%+.2f); ratio %.3f\n",
-                        p.name.c_str(), base.name.c_str(), Summarise(p.peakRssMb).median - baseRss.median,
-                        e.median, e.min, e.max, Summarise(p.peakRssMb).median / baseRss.median);
-        }
+        Report(options);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "startup_bench: %s\n", e.what());
