@@ -37,12 +37,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the xcb platform plugin, and the font packages whose faces the window uses.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins (>= 6.4), fonts-wine, fonts-ebgaramond, fonts-dejavu-core")
-# dpkg-shlibdeps (dpkg-dev) adds the libraries with their exact versions (Qt,
-# libc, libstdc++); without it the Qt libraries are named here.
+# dpkg-shlibdeps (dpkg-dev) adds the libraries the binary links, with their
+# versions (libqt6widgets6, libqt6gui6, libqt6core6, libc6, libstdc++6);
+# without it the Qt libraries are named here.
 find_program(CALORVIN_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(CALORVIN_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6gui6 (>= 6.4), ")
 else()
   string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS
          "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), ")
