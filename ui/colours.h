@@ -1,0 +1,22 @@
+#pragma once
+
+// The five system colours of spec Part 2.1, read in this one place.
+
+#include <QColor>
+
+namespace calorvin::ui {
+
+struct SystemColours {
+    QColor buttonFace; // window background and every label's fill
+    QColor window;     // text box background
+    QColor windowText; // text box text
+    QColor highlight;  // title, note, headings, version and credit
+    QColor desktop;    // name, unit and formula captions; the four lines
+};
+
+// On Windows the user's colour scheme now (GetSysColor); elsewhere the
+// application palette, and for desktop, which other platforms lack, the
+// classic Windows blue RGB(58, 110, 165).
+SystemColours CurrentColours();
+
+} // namespace calorvin::ui

@@ -1,0 +1,85 @@
+#include "fonts.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace calorvin::ui {
+
+// Faces. "MS Sans Serif" exists on Linux only as Wine's bitmap-only TrueType
+// (one usable strike, 8 pt; no bold; no scaling), so the S keys use Tahoma,
+// its scalable successor, narrowed to 90 %: Tahoma runs wider than MS Sans
+// Serif, and the narrowest box ("[kg/h]" of Label21, 33 px in S10) needs
+// 90 % to hold its caption. "Verdana" becomes DejaVu Sans, whose shapes and
+// widths come closest to it; "Garamond" becomes EB Garamond 12, with a real
+// bold. Each key takes the first face present, ending in one from Debian's
+// fonts-dejavu-core.
+//
+// Sizes are logical pixels (8.25 pt = 11 px, 9.75 pt = 13 px, 14.25 pt =
+// 19 px at 96 dpi), like the window's geometry, so text and boxes scale
+// together under Qt's high-DPI scaling whatever dpi the platform reports.
+namespace {
+
+constexpr int SansStretch = 90;
+
+// Wine's Tahoma lies outside fontconfig's paths; it is all we register.
+constexpr const char* FontFiles[] = {
+    "/usr/share/wine/fonts/tahoma.ttf",
+    "/usr/share/wine/fonts/tahomabd.ttf",
+};
+
+// One family per key, chosen once: a list of families would let Qt take a
+// later one that has the italic or the width asked for (DejaVu Sans
+// Condensed Bold Oblique instead of Tahoma Bold made oblique).
+QString FirstPresent(const QStringList& families)
+{
+    for (const QString& family : families)
+        if (QFontDatabase::hasFamily(family))
+            return family;
+    return families.back();
+}
+
+QFont Make(const QString& family, int pixelSize, bool bold, bool italic, int stretch)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(italic);
+    font.setStretch(stretch);
+    // Vertical hinting only: advances then do not depend on the user's
+    // hinting settings, so the widths the tests measure are those on screen.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
+    return font;
+}
+
+} // namespace
+
+void SetUpFonts()
+{
+    for (const char* file : FontFiles)
+        if (QFile::exists(QString::fromLatin1(file)))
+            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+}
+
+QFont FontFor(layout::Font key)
+{
+    using enum layout::Font;
+    static const QString sans = FirstPresent({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
+    static const QString verdana = FirstPresent({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    static const QString garamond = FirstPresent({QStringLiteral("Garamond"), QStringLiteral("EB Garamond 12"),
+                                                  QStringLiteral("DejaVu Serif")});
+    switch (key) {
+    case S8: return Make(sans, 11, false, false, SansStretch);
+    case S10: return Make(sans, 13, false, false, SansStretch);
+    case S10B: return Make(sans, 13, true, false, SansStretch);
+    case S10BI: return Make(sans, 13, true, true, SansStretch);
+    case V10B: return Make(verdana, 13, true, false, 100);
+    case V10I: return Make(verdana, 13, false, true, 100);
+    case G14B: return Make(garamond, 19, true, false, 100);
+    case NoFont: break;
+    }
+    return QFont();
+}
+
+} // namespace calorvin::ui

@@ -1,0 +1,48 @@
+#pragma once
+
+// The one seam through which every warning box of the program goes
+// (spec Part 1.3): a modal box with a title, an information icon and one OK
+// button, returning only when dismissed.
+//
+// How a test sees and steers the boxes:
+//  - Real boxes. Each box is a QMessageBox whose objectName is
+//    WarningBox::ObjectName ("WarningBox"). While it is open it is
+//    QApplication::activeModalWidget(); a timer can read its windowTitle()
+//    and text() and close it with
+//    box->button(QMessageBox::Ok)->click() or QTest::keyClick(box, Qt::Key_Return).
+//  - Observer. WarningBox::SetObserver(hook) calls hook(title, text) for every
+//    box just before it is shown; the real box is still shown. Handy to count
+//    and order boxes while a timer closes them.
+//  - Interceptor. WarningBox::SetInterceptor(hook) replaces the box: Show
+//    calls hook(title, text) and returns at once, nothing modal is shown.
+//    For monkey tests and anything that must not block.
+// Pass an empty function to remove a hook. Hooks are process-wide; a test
+// that sets one removes it when done.
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace calorvin::ui {
+
+class WarningBox final {
+public:
+    using Hook = std::function<void(const QString& title, const QString& text)>;
+
+    static constexpr const char* ObjectName = "WarningBox";
+
+    // Shows the box modally over parent and waits until it is dismissed.
+    static void Show(QWidget* parent, const QString& title, const QString& text);
+
+    static void SetObserver(Hook hook);
+    static void SetInterceptor(Hook hook);
+
+    // What Ctrl+C in a box puts on the clipboard, laid out as the Windows
+    // message box does: title, text and button captions between dashed lines.
+    static QString ClipboardText(const QString& title, const QString& text,
+                                 const QStringList& buttonCaptions);
+};
+
+} // namespace calorvin::ui
