@@ -1,6 +1,8 @@
 // Time of one press of "Calcola" on the real window: from the click to the last
-// result box written (TxtEtaw, the seventh), and to the click's return. Runs on
-// the offscreen platform unless QT_QPA_PLATFORM says otherwise.
+// result box written (TxtEtaw, the seventh), and to the click's return; then,
+// for scale, a person's mouse click until the window is painted again, and the
+// paste of the megabyte itself. Runs on the offscreen platform unless
+// QT_QPA_PLATFORM says otherwise.
 //
 //   calculate_bench [--runs N] [--megabyte-runs N] [--tsv]
 //
@@ -13,8 +15,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QTest>
 
 #include <algorithm>
 #include <array>
@@ -34,6 +38,20 @@ constexpr std::array<const char*, 7> ResultBoxes = {"TxtP",     "TxtMw", "TxtPw"
 // A valid test: every result computed, no warning.
 constexpr std::array<const char*, 8> ReferenceEntries = {"20", "5", "45", "500", "20", "100", "80", "250"};
 constexpr qsizetype Megabyte = 1024 * 1024;
+
+// Counts the paints of one widget.
+class PaintWatch : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 struct Case {
     const char* name;
@@ -127,34 +145,91 @@ int main(int argc, char* argv[])
         std::printf("%-32s %-18s %5s %9s %9s %9s %9s %9s\n", "case", "quantity", "runs", "median", "q1", "q3",
                     "min", "max");
     }
+    // A pasted megabyte also costs the box itself: a person's click moves the
+    // focus from the box to the button, so the box is painted again along with
+    // the results. "painted" rows time that, from the press to the last paint.
+    PaintWatch paints;
+    results.back()->installEventFilter(&paints);
+    const auto settle = [&] {
+        for (QLineEdit* r : results)
+            r->setText(QString());
+        entries.front()->setFocus();
+        QApplication::processEvents();
+        lastWritten = -1;
+        paints.count = 0;
+    };
+    const auto failed = [&](const Case& c) {
+        if (warnings != 0) {
+            std::fprintf(stderr, "calculate_bench: a warning was raised in case \"%s\"\n", c.name);
+            return true;
+        }
+        if (lastWritten < 0 || results.front()->text() != QStringLiteral("5")) {
+            std::fprintf(stderr, "calculate_bench: case \"%s\" did not write the results (P = \"%s\")\n", c.name,
+                         qPrintable(results.front()->text()));
+            return true;
+        }
+        return false;
+    };
+
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) {
+        std::fprintf(stderr, "calculate_bench: the window did not become active\n");
+        return 1;
+    }
     for (const Case& c : cases) {
         for (std::size_t i = 0; i < entries.size(); ++i)
             entries[i]->setText(QString::fromLatin1(ReferenceEntries[i]));
         entries.front()->setText(c.pinEntry);
-        QApplication::processEvents();
         std::vector<double> toLastResult;
         std::vector<double> toReturn;
         for (int run = 0; run < c.runs; ++run) {
-            for (QLineEdit* r : results)
-                r->setText(QString());
-            lastWritten = -1;
+            settle();
             timer.start();
             calcola->click();
             const qint64 returned = timer.nsecsElapsed();
-            if (warnings != 0) {
-                std::fprintf(stderr, "calculate_bench: a warning was raised in case \"%s\"\n", c.name);
+            if (failed(c))
                 return 1;
-            }
-            if (lastWritten < 0 || results.front()->text() != QStringLiteral("5")) {
-                std::fprintf(stderr, "calculate_bench: case \"%s\" did not write the results (P = \"%s\")\n",
-                             c.name, qPrintable(results.front()->text()));
-                return 1;
-            }
             toLastResult.push_back(static_cast<double>(lastWritten) / 1e6);
             toReturn.push_back(static_cast<double>(returned) / 1e6);
         }
+        std::vector<double> toPainted;
+        for (int run = 0; run < std::min(c.runs, megabyteRuns); ++run) {
+            settle();
+            timer.start();
+            QTest::mouseClick(calcola, Qt::LeftButton);
+            QApplication::processEvents();
+            const qint64 painted = timer.nsecsElapsed();
+            if (failed(c))
+                return 1;
+            if (paints.count == 0) {
+                std::fprintf(stderr, "calculate_bench: case \"%s\": the results were not painted\n", c.name);
+                return 1;
+            }
+            toPainted.push_back(static_cast<double>(painted) / 1e6);
+        }
         PrintRow(tsv, c.name, "click->last result", toLastResult, c.goalMs);
         PrintRow(tsv, c.name, "click->return", toReturn, 0);
+        PrintRow(tsv, c.name, "mouse click->painted", toPainted, 0);
+
+        // Pasting the megabyte, for scale: Ctrl+V into the focused, empty box.
+        if (c.pinEntry.size() > Megabyte) {
+            std::vector<double> toPasted;
+            for (int run = 0; run < std::min(c.runs, 10); ++run) {
+                entries.front()->clear();
+                entries.front()->setFocus();
+                QApplication::clipboard()->setText(c.pinEntry);
+                QApplication::processEvents();
+                timer.start();
+                QTest::keyClick(entries.front(), Qt::Key_V, Qt::ControlModifier);
+                QApplication::processEvents();
+                toPasted.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+                if (entries.front()->text().size() != c.pinEntry.size()) {
+                    std::fprintf(stderr, "calculate_bench: case \"%s\": the paste did not arrive\n", c.name);
+                    return 1;
+                }
+            }
+            PrintRow(tsv, c.name, "Ctrl+V->painted", toPasted, 0);
+        }
     }
     return 0;
 }
