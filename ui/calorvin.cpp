@@ -45,6 +45,14 @@ constexpr std::array<std::string_view, 15> ClearOrder = {
     "TxtPin", "TxtPout", "TxtB",  "TxtH",  "TxtN",     "TxtQ",  "TxtEta", "TxtCO",
     "TxtMw",  "TxtP",    "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
 
+// Sets a box's text the way the original platform does: the caret goes to
+// the start, so a result wider than its box shows its leading digits.
+void SetText(QLineEdit* box, const QString& text)
+{
+    box->setText(text);
+    box->setCursorPosition(0);
+}
+
 QWidget* Build(const Control& c, QWidget* parent)
 {
     switch (c.kind) {
@@ -55,6 +63,7 @@ QWidget* Build(const Control& c, QWidget* parent)
         label->setAlignment(Qt::AlignTop | (c.align == Centre ? Qt::AlignHCenter : Qt::AlignLeft));
         label->setMargin(0);
         label->setIndent(0);
+        label->setContentsMargins(0, CaptionTopOffset(c.font), 0, 0);
         label->setAutoFillBackground(true); // opaque: hides what lies under it
         label->setFocusPolicy(Qt::NoFocus);
         label->setFont(FontFor(c.font));
@@ -199,7 +208,7 @@ void Calorvin::CmdCalcola_Click()
 
     if (outcome.computed)
         for (std::size_t i = 0; i < m_results.size(); ++i)
-            m_results[i]->setText(QString::fromStdString(outcome.resultTexts[i]));
+            SetText(m_results[i], QString::fromStdString(outcome.resultTexts[i]));
 
     const QPointer<Calorvin> alive(this);
     for (std::string_view warning : outcome.warnings) {
@@ -212,7 +221,7 @@ void Calorvin::CmdCalcola_Click()
 void Calorvin::CmdCancella_Click()
 {
     for (QLineEdit* box : m_clearOrder)
-        box->setText(QStringLiteral(" "));
+        SetText(box, QStringLiteral(" "));
 }
 
 void Calorvin::CmdUscita_Click()

@@ -3,18 +3,24 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace calorvin::ui {
 
-// Faces. "MS Sans Serif" exists on Linux only as Wine's bitmap-only TrueType
-// (one usable strike, 8 pt; no bold; no scaling), so the S keys use Tahoma,
-// its scalable successor, narrowed to 90 %: Tahoma runs wider than MS Sans
-// Serif, and the narrowest box ("[kg/h]" of Label21, 33 px in S10) needs
-// 90 % to hold its caption. "Verdana" becomes DejaVu Sans, whose shapes and
-// widths come closest to it; "Garamond" becomes EB Garamond 12, with a real
-// bold. Each key takes the first face present, ending in one from Debian's
-// fonts-dejavu-core.
+// Faces. "MS Sans Serif" exists on Linux only as Wine's bitmap-only
+// TrueType: Qt can use just its first strike (the 8 pt one, for 11 and 13 px
+// alike), never makes it bold and cannot scale it. So the S keys use Wine's
+// Tahoma, its scalable successor, narrowed to 90 %: Tahoma runs wider than MS
+// Sans Serif, and the narrowest box ("[kg/h]" of Label21, 33 px in S10) needs
+// 90 % to hold its caption. Only tahoma.ttf is registered: Wine's
+// tahomabd.ttf draws regular strokes at bold widths, while Qt's synthetic
+// bold of the regular face is truly bold (and its slant serves S10BI).
+// "Verdana" becomes DejaVu Sans, closest to it in shapes and widths;
+// "Garamond" becomes EB Garamond 12, with a real bold. Each key takes the
+// first face present, ending in one from fonts-dejavu-core.
 //
 // Sizes are logical pixels (8.25 pt = 11 px, 9.75 pt = 13 px, 14.25 pt =
 // 19 px at 96 dpi), like the window's geometry, so text and boxes scale
@@ -23,11 +29,8 @@ namespace {
 
 constexpr int SansStretch = 90;
 
-// Wine's Tahoma lies outside fontconfig's paths; it is all we register.
-constexpr const char* FontFiles[] = {
-    "/usr/share/wine/fonts/tahoma.ttf",
-    "/usr/share/wine/fonts/tahomabd.ttf",
-};
+// Outside fontconfig's paths, and all that start-up registers.
+constexpr const char* TahomaFile = "/usr/share/wine/fonts/tahoma.ttf";
 
 // One family per key, chosen once: a list of families would let Qt take a
 // later one that has the italic or the width asked for (DejaVu Sans
@@ -57,9 +60,9 @@ QFont Make(const QString& family, int pixelSize, bool bold, bool italic, int str
 
 void SetUpFonts()
 {
-    for (const char* file : FontFiles)
-        if (QFile::exists(QString::fromLatin1(file)))
-            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+    const QString file = QString::fromLatin1(TahomaFile);
+    if (QFile::exists(file))
+        QFontDatabase::addApplicationFont(file);
 }
 
 QFont FontFor(layout::Font key)
@@ -80,6 +83,20 @@ QFont FontFor(layout::Font key)
     case NoFont: break;
     }
     return QFont();
+}
+
+int CaptionTopOffset(layout::Font key)
+{
+    using enum layout::Font;
+    int windowsAscent = 0; // MS Sans Serif's bitmap fonts: 8 pt and 10 pt at 96 dpi
+    switch (key) {
+    case S8: windowsAscent = 11; break;
+    case S10:
+    case S10B:
+    case S10BI: windowsAscent = 13; break;
+    default: return 0;
+    }
+    return std::max(0, windowsAscent - qRound(QFontMetricsF(FontFor(key)).ascent()));
 }
 
 } // namespace calorvin::ui

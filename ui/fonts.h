@@ -15,4 +15,11 @@ void SetUpFonts();
 // The font for a key of Part 2.1, sized in logical pixels.
 QFont FontFor(layout::Font key);
 
+// How far below the top of its box a caption in this key starts, so that its
+// first baseline lies where Windows puts MS Sans Serif's: 11 px down for S8,
+// 13 px for the S10 keys. Qt gives Tahoma a shorter ascent (9 and 10 px);
+// drawn at the very top, its captions would sit 2 or 3 px high and a bold one
+// would lose its top row. 0 for the other keys.
+int CaptionTopOffset(layout::Font key);
+
 } // namespace calorvin::ui

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -69,6 +70,13 @@ QString Separator()
 QString Regional(QString pointForm)
 {
     return pointForm.replace(u'.', Separator());
+}
+
+// Colour distance; "ink" is a pixel nearer the caption colour than the
+// background.
+int Distance(QColor a, QColor b)
+{
+    return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
 }
 
 // One warning box as the user met it.
@@ -361,6 +369,10 @@ private slots:
             regional << Regional(r);
         QCOMPARE(results(), regional);
         QCOMPARE(m_watch->texts(), warnings);
+        // A long result shows its leading digits, as after a text is set on
+        // the original platform: the caret is at the start.
+        for (const QString& name : ResultNames)
+            QCOMPARE(box(name)->cursorPosition(), 0);
         for (const SeenBox& b : m_watch->seen()) {
             QCOMPARE(b.objectName, QString::fromLatin1(WarningBox::ObjectName));
             QCOMPARE(b.title, Title);
@@ -660,23 +672,46 @@ private slots:
 
     void captionsFitTheirBoxes()
     {
-        // Each caption measured in the font its label really uses: one line,
-        // and its ink inside the box.
+        // Each caption in the font its label really uses: on one line, its
+        // ink within the box's width (measured), and no row of it cut at the
+        // top or bottom (drawn: the same label, 10 px lower in a tall box,
+        // must show exactly the same ink).
         for (QLabel* l : m_window->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
             const QFontMetricsF fm(l->font());
             const QString text = l->text();
-            const QRectF box(0, 0, l->width(), l->height());
             const QRectF laidOut = fm.boundingRect(QRectF(0, 0, l->width(), 1e6),
                                                    Qt::TextWordWrap | Qt::AlignTop | l->alignment(), text);
             QVERIFY2(laidOut.height() < 2 * fm.lineSpacing() - 0.5,
                      qPrintable(l->objectName() + " wraps: " + text));
-            const qreal x = (l->alignment() & Qt::AlignHCenter) ? (l->width() - fm.horizontalAdvance(text)) / 2 : 0;
-            const QRectF ink = fm.tightBoundingRect(text).translated(x, fm.ascent());
-            QVERIFY2(box.contains(ink), qPrintable(QStringLiteral("%1 cut: ink %2,%3 %4x%5 in %6x%7")
-                                                       .arg(l->objectName())
-                                                       .arg(ink.x()).arg(ink.y())
-                                                       .arg(ink.width()).arg(ink.height())
-                                                       .arg(l->width()).arg(l->height())));
+            const qreal left = (l->alignment() & Qt::AlignHCenter) ? (l->width() - fm.horizontalAdvance(text)) / 2 : 0;
+            const QRectF ink = fm.tightBoundingRect(text).translated(left, 0);
+            QVERIFY2(ink.left() >= 0 && ink.right() <= l->width(),
+                     qPrintable(QStringLiteral("%1 cut: ink from %2 to %3 in %4 px")
+                                    .arg(l->objectName()).arg(ink.left()).arg(ink.right()).arg(l->width())));
+
+            QLabel tall(text);
+            tall.setTextFormat(l->textFormat());
+            tall.setWordWrap(l->wordWrap());
+            tall.setAlignment(l->alignment());
+            tall.setFont(l->font());
+            tall.setPalette(l->palette());
+            tall.setAutoFillBackground(true);
+            const QMargins m = l->contentsMargins();
+            tall.setContentsMargins(m.left(), m.top() + 10, m.right(), m.bottom());
+            tall.setFixedSize(l->width(), l->height() + 40);
+            const QImage whole = tall.grab().toImage();
+            const QImage shown = l->grab().toImage();
+            const QColor face = l->palette().color(QPalette::Window);
+            const QColor inkColour = l->palette().color(QPalette::WindowText);
+            for (int y = 0; y < whole.height(); ++y)
+                for (int x = 0; x < whole.width(); ++x) {
+                    const QColor c = whole.pixelColor(x, y);
+                    if (Distance(c, inkColour) >= Distance(c, face))
+                        continue; // background, or a faint anti-aliasing fringe
+                    const bool inside = y - 10 >= 0 && y - 10 < shown.height();
+                    QVERIFY2(inside && shown.pixelColor(x, y - 10) == c,
+                             qPrintable(QStringLiteral("%1 cut at row %2").arg(l->objectName()).arg(y - 10)));
+                }
         }
         for (QPushButton* b : m_window->findChildren<QPushButton*>()) {
             const QFontMetricsF fm(b->font());
@@ -691,9 +726,6 @@ private slots:
         // pixel nearer the caption colour than the background; the faint
         // anti-aliasing fringe does not count.
         const QImage window = m_window->grab().toImage();
-        const auto distance = [](QColor a, QColor b) {
-            return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
-        };
         for (QLabel* l : m_window->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
             const QImage alone = l->grab().toImage();
             const QColor face = l->palette().color(QPalette::Window);
@@ -702,7 +734,7 @@ private slots:
             for (int y = 0; y < alone.height(); ++y)
                 for (int x = 0; x < alone.width(); ++x) {
                     const QColor c = alone.pixelColor(x, y);
-                    if (distance(c, ink) >= distance(c, face))
+                    if (Distance(c, ink) >= Distance(c, face))
                         continue;
                     ++inkPixels;
                     QVERIFY2(window.pixelColor(l->x() + x, l->y() + y) == c,
@@ -710,6 +742,28 @@ private slots:
                 }
             QVERIFY2(inkPixels > 3, qPrintable(l->objectName() + " draws no caption"));
         }
+    }
+
+    void captionsSitOnMsSansSerifBaselines()
+    {
+        // MS Sans Serif puts the first baseline 13 px below the top of the box
+        // at 10 pt and 11 px at 8 pt: the last row of a caption without
+        // descenders is row 12 (S10) or row 10 (S8), whatever face stands in.
+        const auto lastInkRow = [](QLabel* l) {
+            const QImage image = l->grab().toImage();
+            const QColor face = l->palette().color(QPalette::Window);
+            int last = -1;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    if (qAbs(c.red() - face.red()) + qAbs(c.green() - face.green()) + qAbs(c.blue() - face.blue()) > 200)
+                        last = y;
+                }
+            return last;
+        };
+        QCOMPARE(lastInkRow(label("LBLPeso")), 12);     // S10 "Peso Iniziale"
+        QCOMPARE(lastInkRow(label("Label5")), 12);      // S10B "DATI IN INGRESSO"
+        QCOMPARE(lastInkRow(label("Label31")), 10);     // S8 "100 x 3600"
     }
 
     void fontsAreTheStatedSizesAndStyles()
@@ -727,6 +781,29 @@ private slots:
         const QFontInfo box(this->box("TxtPin")->font());
         QCOMPARE(box.pixelSize(), 11);
         QCOMPARE(QFontInfo(button("CmdCalcola")->font()).pixelSize(), 13);
+        // Bold must show as bold, not merely be reported: a caption drawn in
+        // its label's font carries clearly more ink than in the same font
+        // made regular. (Wine's own Tahoma Bold once failed this.)
+        const auto inkOf = [](const QFont& font, const QString& text) {
+            QImage image(400, 40, QImage::Format_Grayscale8);
+            image.fill(255);
+            QPainter painter(&image);
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(2, 30, text);
+            painter.end();
+            qint64 ink = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    ink += 255 - qGray(image.pixel(x, y));
+            return double(ink);
+        };
+        for (const char* name : {"Label5", "Label8", "LBLFormula", "Label2", "LBLIntestazione"}) {
+            QFont regular = label(name)->font();
+            regular.setBold(false);
+            const double ratio = inkOf(label(name)->font(), label(name)->text()) / inkOf(regular, label(name)->text());
+            QVERIFY2(ratio > 1.2, qPrintable(QStringLiteral("%1 bold/regular ink %2").arg(name).arg(ratio)));
+        }
         // The stand-in faces, where Debian's packages provide them.
         if (QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
             QCOMPARE(QFontInfo(label("Label5")->font()).family(), QStringLiteral("Tahoma"));
