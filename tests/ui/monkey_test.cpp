@@ -192,9 +192,13 @@ void Monkey::initTestCase()
 
 void Monkey::randomEvents()
 {
+    // A seed given by hand wins over the build's own (set by CTest).
     bool ok = false;
-    const std::uint64_t seed = qEnvironmentVariable("CALORVIN_MONKEY_SEED").toULongLong(&ok);
-    const std::uint64_t usedSeed = ok ? seed : 20261206;
+    std::uint64_t usedSeed = qEnvironmentVariable("CALORVIN_MONKEY_SEED").toULongLong(&ok);
+    if (!ok)
+        usedSeed = qEnvironmentVariable("CALORVIN_MONKEY_BUILD_SEED").toULongLong(&ok);
+    if (!ok)
+        usedSeed = 20261206;
     const long events = qEnvironmentVariableIntValue("CALORVIN_MONKEY_EVENTS") > 0
                             ? qEnvironmentVariableIntValue("CALORVIN_MONKEY_EVENTS")
                             : 100000;
