@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 
 namespace calorvin::ui {
 
@@ -96,7 +97,11 @@ int CaptionTopOffset(layout::Font key)
     case S10BI: windowsAscent = 13; break;
     default: return 0;
     }
-    return std::max(0, windowsAscent - qRound(QFontMetricsF(FontFor(key)).ascent()));
+    static std::array<int, 8> offsets = [] { std::array<int, 8> a; a.fill(-1); return a; }();
+    int& offset = offsets.at(static_cast<std::size_t>(key));
+    if (offset < 0)
+        offset = std::max(0, windowsAscent - qRound(QFontMetricsF(FontFor(key)).ascent()));
+    return offset;
 }
 
 } // namespace calorvin::ui

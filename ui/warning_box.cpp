@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
@@ -73,6 +74,7 @@ void WarningBox::Show(QWidget* parent, const QString& title, const QString& text
     box->setText(text);
     box->setIcon(QMessageBox::Information);
     box->setStandardButtons(QMessageBox::Ok);
+    box->button(QMessageBox::Ok)->setIcon(QIcon()); // a plain OK, as on Windows
     box->setDefaultButton(QMessageBox::Ok);
     box->setEscapeButton(QMessageBox::Ok);
     box->exec();
