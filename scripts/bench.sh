@@ -8,12 +8,12 @@
 #
 #   scripts/bench.sh
 # Environment: CALORVIN_BENCH_BUILD  build folder (default build/bench)
-#              RUNS                  start-up runs of each program (default 25)
+#              RUNS                  start-up runs of each program (default 41)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${CALORVIN_BENCH_BUILD:-build/bench}
-runs=${RUNS:-25}
+runs=${RUNS:-41}
 jobs=$(( $(nproc) < 2 ? $(nproc) : 2 ))
 
 mkdir -p "$build"
@@ -79,6 +79,6 @@ if [ -x "$bench/startup/calculate_bench" ]; then
 fi
 
 awk -F'\t' '
-  BEGIN { printf "%-30s %-32s %4s %10s %10s %10s %10s %10s %-4s %s\n", "benchmark", "case", "runs", "median", "q1", "q3", "min", "max", "unit", "against baseline / goal" }
-  { printf "%-30s %-32s %4s %10.5g %10.5g %10.5g %10.5g %10.5g %-4s %s\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10 }
+  BEGIN { printf "%-32s %-32s %4s %10s %10s %10s %10s %10s %-4s %s\n", "benchmark", "case", "runs", "median", "q1", "q3", "min", "max", "unit", "against baseline / goal" }
+  { printf "%-32s %-32s %4s %10.5g %10.5g %10.5g %10.5g %10.5g %-4s %s\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10 }
 ' "$rows"
