@@ -132,7 +132,7 @@ Calorvin::Calorvin(QWidget* parent)
         if (c->kind == Box)
             m_boxes.push_back(static_cast<QLineEdit*>(widget));
         if (c->ink != NoInk)
-            m_inked.emplace_back(widget, static_cast<int>(c->ink));
+            m_inked.emplace_back(widget, c->ink == Highlight);
         if (c->kind == Button) {
             auto* button = static_cast<QPushButton*>(widget);
             if (c->name == "CmdCalcola")
@@ -176,8 +176,8 @@ void Calorvin::applyColours()
         p.setColor(QPalette::Text, colours.windowText);
         box->setPalette(p);
     }
-    for (const auto& [widget, ink] : m_inked) {
-        const QColor colour = static_cast<Ink>(ink) == Highlight ? colours.highlight : colours.desktop;
+    for (const auto& [widget, highlight] : m_inked) {
+        const QColor colour = highlight ? colours.highlight : colours.desktop;
         QPalette p = widget->palette();
         if (qobject_cast<QLabel*>(widget)) {
             p.setColor(QPalette::Window, colours.buttonFace);

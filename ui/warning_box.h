@@ -40,7 +40,8 @@ public:
     static void SetInterceptor(Hook hook);
 
     // What Ctrl+C in a box puts on the clipboard, laid out as the Windows
-    // message box does: title, text and button captions between dashed lines.
+    // message box does: title, text and button captions between dashed lines
+    // of 27 dashes. Lines end in '\n'; Qt makes them CRLF on Windows.
     static QString ClipboardText(const QString& title, const QString& text,
                                  const QStringList& buttonCaptions);
 };
