@@ -15,7 +15,7 @@ packages=(
   qt6-base-dev libgtest-dev libbenchmark-dev
   fonts-wine fonts-ebgaramond fonts-dejavu-core fontconfig
   locales xvfb xauth libx11-dev
-  desktop-file-utils dpkg-dev file
+  desktop-file-utils dpkg-dev file libxdamage-dev
   clang libclang-rt-14-dev llvm
 )
 

@@ -9,7 +9,10 @@
 // Without --display it starts its own Xvfb on a free display (-displayfd) and
 // stops it at the end. No window manager runs, so a top-level window is a
 // child of the root window and its map is seen with SubstructureNotifyMask on
-// the root: the harness blocks on the X connection, it never polls.
+// the root: the harness blocks on the X connection, it never polls. With the
+// DAMAGE extension it also sees the first drawing into the window, the first
+// paint a person sees (Qt gives its windows no background, so the server
+// draws nothing there itself).
 //
 // Each program is ended cleanly once its window is mapped and painted (after
 // --settle-ms): a WM_DELETE_WINDOW message, as the close box sends; then
@@ -17,6 +20,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -51,6 +55,7 @@ struct Program {
     std::vector<double> startupMs;
     std::vector<double> peakRssMb;
     std::vector<double> cpuMs;
+    std::vector<double> firstPaintMs; // empty without the DAMAGE extension
     int windowWidth = 0;
     int windowHeight = 0;
     int forcedKills = 0;
@@ -116,7 +121,7 @@ Options ParseOptions(int argc, char* argv[])
         else if (arg == "--goal-extra-mib")
             options.goalExtraMib = std::atof(value());
         else if (const auto eq = arg.find('='); eq != std::string::npos && eq > 0)
-            options.programs.push_back({arg.substr(0, eq), arg.substr(eq + 1), {}, {}, {}, 0, 0, 0});
+            options.programs.push_back({arg.substr(0, eq), arg.substr(eq + 1), {}, {}, {}, {}, 0, 0, 0});
         else
             Fail("usage: startup_bench [--runs N] [--warmup N] [--settle-ms N] [--display :N] "
                  "[--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-extra-mib M] NAME=PROGRAM ...");
@@ -202,6 +207,7 @@ struct RunResult {
     double startupMs = 0;
     double peakRssMb = 0;
     double cpuMs = 0; // user + system time of the whole run
+    double firstPaintMs = -1; // exec to the first drawing into the window
     int width = 0;
     int height = 0;
     bool forcedKill = false;
@@ -215,7 +221,11 @@ public:
         m_dpy = XOpenDisplay(display.c_str());
         if (!m_dpy)
             Fail("cannot open display " + display);
+        // A window may be gone by the time it is asked about; that is no error here.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         XSelectInput(m_dpy, DefaultRootWindow(m_dpy), SubstructureNotifyMask);
+        int damageError = 0;
+        m_hasDamage = XDamageQueryExtension(m_dpy, &m_damageEvent, &damageError) != 0;
         m_wmProtocols = XInternAtom(m_dpy, "WM_PROTOCOLS", False);
         m_wmDelete = XInternAtom(m_dpy, "WM_DELETE_WINDOW", False);
         m_netWmPid = XInternAtom(m_dpy, "_NET_WM_PID", False);
@@ -270,13 +280,21 @@ public:
         }
 
         RunResult result;
-        const Window window = WaitForMap(pid, pidfd, start, result);
-        if (window == None) {
+        Watch watch;
+        const bool shown = Pump(pid, pidfd, start + 30000, watch,
+                                [&] { return watch.mapped != None && (!m_hasDamage || watch.paintedMs >= 0); });
+        if (!shown) {
+            kill(pid, SIGKILL);
             close(pidfd);
             int status = 0;
             waitpid(pid, &status, 0);
-            Fail(path + " ended or hung before mapping a window (status " + std::to_string(status) + ")");
+            Fail(path + " ended or hung before " + (watch.mapped == None ? "mapping" : "drawing into")
+                 + " a window (status " + std::to_string(status) + ")");
         }
+        const Window window = watch.mapped;
+        result.startupMs = watch.mappedMs - start;
+        if (m_hasDamage)
+            result.firstPaintMs = watch.paintedMs - start;
         XWindowAttributes attributes{};
         if (XGetWindowAttributes(m_dpy, window, &attributes)) {
             result.width = attributes.width;
@@ -342,35 +360,55 @@ private:
         return mine;
     }
 
-    // Blocks on the X connection (and the child's pidfd) until a top-level
-    // window of the child is mapped; records the time of that MapNotify.
-    Window WaitForMap(pid_t pid, int pidfd, double start, RunResult& result)
+    // What one run has seen on the X connection so far.
+    struct Watch {
+        Window mapped = None;
+        double mappedMs = 0;
+        double paintedMs = -1;
+    };
+
+    void Handle(const XEvent& e, pid_t pid, Watch& watch)
     {
-        const double deadline = start + 30000;
+        const double now = NowMs();
+        if (e.type == CreateNotify && m_hasDamage && !e.xcreatewindow.override_redirect) {
+            // Track drawing into every top-level window from its creation on,
+            // so the first paint cannot slip past.
+            XDamageCreate(m_dpy, e.xcreatewindow.window, XDamageReportNonEmpty);
+        } else if (e.type == MapNotify && watch.mapped == None && !e.xmap.override_redirect) {
+            if (BelongsTo(e.xmap.window, pid)) {
+                watch.mapped = e.xmap.window;
+                watch.mappedMs = now;
+            }
+        } else if (m_hasDamage && e.type == m_damageEvent + XDamageNotify) {
+            const auto& damage = reinterpret_cast<const XDamageNotifyEvent&>(e);
+            if (watch.mapped != None && damage.drawable == watch.mapped && watch.paintedMs < 0)
+                watch.paintedMs = now;
+        }
+    }
+
+    // Blocks on the X connection (and the child's pidfd) and handles events
+    // until done() holds; false if the child ends or the deadline passes first.
+    template <typename Done>
+    bool Pump(pid_t pid, int pidfd, double deadline, Watch& watch, Done done)
+    {
         const int xfd = ConnectionNumber(m_dpy);
         for (;;) {
             while (XPending(m_dpy)) {
                 XEvent e;
                 XNextEvent(m_dpy, &e);
-                if (e.type != MapNotify || e.xmap.override_redirect)
-                    continue;
-                const double mapped = NowMs();
-                if (!BelongsTo(e.xmap.window, pid))
-                    continue;
-                result.startupMs = mapped - start;
-                return e.xmap.window;
+                Handle(e, pid, watch);
+                if (done())
+                    return true;
             }
             const double left = deadline - NowMs();
-            if (left <= 0) {
-                kill(pid, SIGKILL);
-                return None;
-            }
+            if (left <= 0)
+                return false;
             pollfd fds[2] = {{xfd, POLLIN, 0}, {pidfd, POLLIN, 0}};
             const int n = poll(fds, 2, static_cast<int>(std::ceil(left)));
             if (n < 0 && errno != EINTR)
                 Fail(std::string("poll: ") + std::strerror(errno));
             if (n > 0 && (fds[1].revents & POLLIN) && !XPending(m_dpy))
-                return None; // the program ended before its window appeared
+                return false; // the program ended
         }
     }
 
@@ -380,6 +418,8 @@ private:
     Atom m_wmProtocols = None;
     Atom m_wmDelete = None;
     Atom m_netWmPid = None;
+    bool m_hasDamage = false;
+    int m_damageEvent = 0;
     std::vector<std::string> m_env;
     std::string m_runtimeDir;
 };
@@ -414,7 +454,7 @@ void PrintRow(bool tsv, const char* quantity, const std::string& name, std::size
         std::printf("%s\t%s\t%zu\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%s\t%s\n", quantity, name.c_str(), runs, s.median,
                     s.q1, s.q3, s.min, s.max, unit, note.c_str());
     else
-        std::printf("%-16s %-10s %4zu %9.2f %9.2f %9.2f %9.2f %9.2f %-4s %s\n", quantity, name.c_str(), runs,
+        std::printf("%-18s %-10s %4zu %9.2f %9.2f %9.2f %9.2f %9.2f %-4s %s\n", quantity, name.c_str(), runs,
                     s.median, s.q1, s.q3, s.min, s.max, unit, note.c_str());
 }
 
@@ -438,14 +478,20 @@ void Report(const Options& options)
             std::printf("  %-10s %s, window %dx%d%s\n", p.name.c_str(), p.path.c_str(), p.windowWidth,
                         p.windowHeight,
                         p.forcedKills ? (", killed " + std::to_string(p.forcedKills) + "x").c_str() : "");
-        std::printf("%-16s %-10s %4s %9s %9s %9s %9s %9s\n", "quantity", "program", "runs", "median", "q1", "q3",
+        std::printf("%-18s %-10s %4s %9s %9s %9s %9s %9s\n", "quantity", "program", "runs", "median", "q1", "q3",
                     "min", "max");
     }
     // Ratios and differences of runs taken side by side cancel the slow
     // phases of a shared machine; the ratio of the medians is shown beside.
-    enum class Metric { StartUp, Memory, Cpu };
+    enum class Metric { StartUp, FirstPaint, Memory, Cpu };
     const auto values = [](const Program& p, Metric m) -> const std::vector<double>& {
-        return m == Metric::StartUp ? p.startupMs : m == Metric::Memory ? p.peakRssMb : p.cpuMs;
+        switch (m) {
+        case Metric::StartUp: return p.startupMs;
+        case Metric::FirstPaint: return p.firstPaintMs;
+        case Metric::Memory: return p.peakRssMb;
+        case Metric::Cpu: break;
+        }
+        return p.cpuMs;
     };
     const auto note = [&](const Program& p, Metric m) -> std::string {
         if (&p == &base)
@@ -468,17 +514,23 @@ void Report(const Options& options)
                                            Summarise(mine).median / Summarise(theirs).median);
         if (m == Metric::Cpu)
             return ratio + "; whole run: start, first paint, close";
+        if (m == Metric::FirstPaint)
+            return ratio + "; the window drawn";
         return ratio + Format("; goal <= %.2fx: ", options.goalRatio) + (s.median <= options.goalRatio ? "met" : "MISSED");
     };
     const struct {
         Metric metric;
         const char* quantity;
         const char* unit;
-    } rows[] = {{Metric::StartUp, "start-up", "ms"}, {Metric::Memory, "peak RSS", "MiB"}, {Metric::Cpu, "CPU time", "ms"}};
+    } rows[] = {{Metric::StartUp, "start-up: mapped", "ms"},
+                {Metric::FirstPaint, "start-up: painted", "ms"},
+                {Metric::Memory, "peak RSS", "MiB"},
+                {Metric::Cpu, "CPU time", "ms"}};
     for (const auto& row : rows)
         for (const auto& p : options.programs)
-            PrintRow(options.tsv, row.quantity, p.name, values(p, row.metric).size(), Summarise(values(p, row.metric)),
-                     row.unit, note(p, row.metric));
+            if (!values(p, row.metric).empty())
+                PrintRow(options.tsv, row.quantity, p.name, values(p, row.metric).size(),
+                         Summarise(values(p, row.metric)), row.unit, note(p, row.metric));
 }
 
 } // namespace
@@ -509,6 +561,8 @@ int main(int argc, char* argv[])
                 p.startupMs.push_back(r.startupMs);
                 p.peakRssMb.push_back(r.peakRssMb);
                 p.cpuMs.push_back(r.cpuMs);
+                if (r.firstPaintMs >= 0)
+                    p.firstPaintMs.push_back(r.firstPaintMs);
                 p.windowWidth = r.width;
                 p.windowHeight = r.height;
                 p.forcedKills += r.forcedKill ? 1 : 0;
