@@ -34,9 +34,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CALORVIN_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # What the program needs at run time beyond the shared libraries it links:
-# the xcb platform plugin, and the font packages whose faces the window uses.
+# the xcb platform plugin, and the font packages whose faces the window uses
+# (DejaVu Sans Oblique, the italic Verdana stand-in, is in fonts-dejavu-extra).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins (>= 6.4), fonts-wine, fonts-ebgaramond, fonts-dejavu-core")
+    "qt6-qpa-plugins (>= 6.4), fonts-wine, fonts-ebgaramond, fonts-dejavu-core, fonts-dejavu-extra")
 # dpkg-shlibdeps (dpkg-dev) adds the libraries the binary links, with their
 # versions (libqt6widgets6, libqt6gui6, libqt6core6, libc6, libstdc++6);
 # without it the Qt libraries are named here.

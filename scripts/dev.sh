@@ -13,7 +13,7 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgtest-dev libbenchmark-dev
-  fonts-wine fonts-ebgaramond fonts-dejavu-core fontconfig
+  fonts-wine fonts-ebgaramond fonts-dejavu-core fonts-dejavu-extra fontconfig
   locales xvfb xauth libx11-dev
   desktop-file-utils dpkg-dev file libxdamage-dev
   clang libclang-rt-14-dev llvm
