@@ -36,7 +36,7 @@ QString Text(std::string_view utf8)
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-// The boxes in the order Part 2.2 reads, writes and blanks them.
+// The boxes in the order the commands read, write and blank them.
 constexpr std::array<std::string_view, 8> EntryBoxes = {"TxtPin", "TxtPout", "TxtB", "TxtH",
                                                         "TxtN",   "TxtQ",    "TxtEta", "TxtCO"};
 constexpr std::array<std::string_view, 7> ResultBoxes = {"TxtP",     "TxtMw", "TxtPw",  "TxtPa",
@@ -115,7 +115,7 @@ Calorvin::Calorvin(QWidget* parent)
     setAutoFillBackground(true);
     resize(Px(ClientWidth), Px(ClientHeight));
 
-    // Built bottom first, so that creation order is the stacking of Part 2.1.
+    // Built bottom first, so that creation order is the stacking order.
     std::array<const Control*, Controls.size()> stacking{};
     std::transform(Controls.begin(), Controls.end(), stacking.begin(),
                    [](const Control& c) { return &c; });

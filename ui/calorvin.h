@@ -1,8 +1,8 @@
 #pragma once
 
-// The main window Calorvin (spec Part 2.1) and its three commands (Part 2.2).
+// The main window Calorvin and its three commands.
 //
-// For tests and tools: every control carries the spec's name as objectName,
+// For tests and tools: every control carries its name as objectName,
 // e.g. findChild<QLineEdit*>("TxtPin"), findChild<QPushButton*>("CmdCalcola");
 // warnings go through WarningBox (warning_box.h); how the program ends can be
 // replaced with setEndProgram.
@@ -28,7 +28,7 @@ public:
     // at once with exit status 0; a test can put a recorder in its place.
     void setEndProgram(std::function<void()> endProgram);
 
-    // The commands of Part 2.2, each run by its button's click.
+    // The three commands, each run by its button's click.
     void CmdCalcola_Click();
     void CmdCancella_Click();
     void CmdUscita_Click();

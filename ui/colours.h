@@ -1,6 +1,6 @@
 #pragma once
 
-// The five system colours of spec Part 2.1, read in this one place.
+// The five system colours of the window, read in this one place.
 
 #include <QColor>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The seven fonts of spec Part 2.1 and the faces that stand in for them.
+// The seven fonts of the window and the faces that stand in for them.
 
 #include "layout.h"
 
@@ -12,7 +12,7 @@ namespace calorvin::ui {
 // after the QApplication exists and before the window is built.
 void SetUpFonts();
 
-// The font for a key of Part 2.1, sized in logical pixels.
+// The font for a key, sized in logical pixels.
 QFont FontFor(layout::Font key);
 
 // How far below the top of its box a caption in this key starts, so that its

@@ -1,7 +1,7 @@
 #pragma once
 
-// The window Calorvin as data: every control of spec Part 2.1, in twips,
-// row by row as the spec's tables list them. The window (calorvin.cpp) builds
+// The window Calorvin as data: every control, in twips,
+// row by row as the window's description lists them. The window (calorvin.cpp) builds
 // every control from this table in one loop; nothing else knows a position.
 
 #include <algorithm>
@@ -12,10 +12,10 @@ namespace calorvin::layout {
 
 enum class Kind { Label, Box, Button, Line };
 
-// Font keys of Part 2.1; fonts.h says which face stands in for each.
+// Font keys; fonts.h says which face stands in for each.
 enum class Font { NoFont, S8, S10, S10B, S10BI, V10B, V10I, G14B };
 
-// Caption colours of Part 2.1; colours.h says where each comes from.
+// Caption colours; colours.h says where each comes from.
 enum class Ink { NoInk, Desktop, Highlight };
 
 enum class Align { Left, Centre };
@@ -23,11 +23,11 @@ enum class Align { Left, Centre };
 inline constexpr int TwipsPerPixel = 15; // at 96 dpi, i.e. per logical pixel
 
 // One control. A line is given by its end points (X1, Y1)-(X2, Y2) in the
-// four geometry fields, as the spec's formula table gives them; it has no
+// four geometry fields, as the formula table gives them; it has no
 // TabIndex and instead names the label that lies directly above it.
 struct Control {
     Kind kind;
-    std::string_view name;    // objectName, the spec's control name
+    std::string_view name;    // objectName, the control's name
     std::string_view caption; // label or button caption; a box's accessible name
     int left, top, width, height; // twips; lines: X1, Y1, X2, Y2
     int tabIndex;                 // -1 for lines
@@ -180,7 +180,7 @@ inline constexpr std::array Controls = {
 };
 // clang-format on
 
-// The table against the counts and rules of Part 2.1, at compile time.
+// The table against the window's counts and rules, at compile time.
 constexpr int CountOf(Kind kind)
 {
     return static_cast<int>(std::count_if(Controls.begin(), Controls.end(),
@@ -229,7 +229,7 @@ constexpr bool LinesLieUnderALabel()
 }
 static_assert(LinesLieUnderALabel());
 
-// Stacking of Part 2.1, bottom first: labels by TabIndex, each line just
+// Stacking, bottom first: labels by TabIndex, each line just
 // below the label it names, then boxes and buttons above everything.
 constexpr int StackingKey(const Control& c)
 {

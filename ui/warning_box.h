@@ -1,8 +1,8 @@
 #pragma once
 
-// The one seam through which every warning box of the program goes
-// (spec Part 1.3): a modal box with a title, an information icon and one OK
-// button, returning only when dismissed.
+// The one seam through which every warning box of the program goes: a modal
+// box with a title, an information icon and one OK button, returning only
+// when dismissed.
 //
 // How a test sees and steers the boxes:
 //  - Real boxes. Each box is a QMessageBox whose objectName is

@@ -1,7 +1,6 @@
-// The window Calorvin driven through its real widgets (spec Parts 2.1, 2.2,
-// 1.3): typed with key presses, clicked with the mouse, read back from the
+// The window Calorvin driven through its real widgets: typed with key presses, clicked with the mouse, read back from the
 // boxes, checked on the pixels it draws. Expected values are written out here
-// from the spec, never taken from the window's own table.
+// from the window's description, never taken from its own table.
 
 #include "calorvin.h"
 #include "fonts.h"
@@ -44,7 +43,7 @@ const QStringList AllWarnings = {
     QStringLiteral("Il valore immesso del rendimento deve essere maggiore di zero"),
     QStringLiteral("Il valore della media del CO normalizzato al 13% deve essere maggiore di zero"),
 };
-QStringList Warnings(std::initializer_list<int> checkNumbers) // 1-based, as in Part 1.3
+QStringList Warnings(std::initializer_list<int> checkNumbers) // 1-based, in check order
 {
     QStringList texts;
     for (int n : checkNumbers)
@@ -56,7 +55,7 @@ const QStringList EntryNames = {"TxtPin", "TxtPout", "TxtB", "TxtH", "TxtN", "Tx
 // Result boxes in the order of EvaluationResults: P, Mw, Pw, Pa, COppm, Dp, Etaw.
 const QStringList ResultNames = {"TxtP", "TxtMw", "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
 
-// The Tab cycle of Part 2.1, by TabIndex.
+// The Tab cycle, by TabIndex.
 const QStringList TabCycle = {"TxtPin", "CmdUscita", "CmdCalcola", "CmdCancella", "TxtPout", "TxtB",
                               "TxtH",   "TxtN",      "TxtQ",       "TxtEta",      "TxtCO",   "TxtMw",
                               "TxtP",   "TxtPw",     "TxtPa",      "TxtCOppm",    "TxtDp",   "TxtEtaw"};
@@ -226,7 +225,7 @@ private slots:
         QVERIFY2(unexpected.isEmpty(), "a modal box appeared that the test did not expect");
     }
 
-    // ---- Part 2.1: the window as first shown -----------------------------
+    // ---- The window as first shown --------------------------------------
 
     void startsEmptyWithFocusInTxtPin()
     {
@@ -306,7 +305,7 @@ private slots:
         QCOMPARE(box("TxtCO")->accessibleName(), QStringLiteral("CO al 13% di O2 [mg/m³]"));
     }
 
-    // ---- Part 2.2 with 1.2 and 1.3: the commands ----------------------------
+    // ---- The commands -----------------------------------------------------
 
     void calculateCases_data()
     {
