@@ -36,10 +36,13 @@ constexpr const char* TahomaFile = "/usr/share/wine/fonts/tahoma.ttf";
 // One family per key, chosen once: a list of families would let Qt take a
 // later one that has the italic or the width asked for (DejaVu Sans
 // Condensed Bold Oblique instead of Tahoma Bold made oblique).
+// Looked up in the list of installed families: hasFamily() would also ask
+// fontconfig to resolve aliases, 0.1 ms a call, a measurable part of start-up.
 QString FirstPresent(const QStringList& families)
 {
+    const QStringList present = QFontDatabase::families();
     for (const QString& family : families)
-        if (QFontDatabase::hasFamily(family))
+        if (present.contains(family, Qt::CaseInsensitive))
             return family;
     return families.back();
 }
