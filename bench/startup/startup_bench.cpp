@@ -53,7 +53,7 @@ struct Program {
     std::string name;
     std::string path;
     std::vector<double> startupMs;
-    std::vector<double> peakRssMb;
+    std::vector<double> peakRssMib;
     std::vector<double> cpuMs;
     std::vector<double> firstPaintMs; // empty without the DAMAGE extension
     int windowWidth = 0;
@@ -205,7 +205,7 @@ private:
 
 struct RunResult {
     double startupMs = 0;
-    double peakRssMb = 0;
+    double peakRssMib = 0;
     double cpuMs = 0; // user + system time of the whole run
     double firstPaintMs = -1; // exec to the first drawing into the window
     int width = 0;
@@ -327,8 +327,10 @@ public:
         wait4(pid, &status, 0, &usage);
         if (!result.forcedKill && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
             Fail(path + " did not end cleanly when closed (status " + std::to_string(status) + ")");
-        result.peakRssMb = static_cast<double>(usage.ru_maxrss) / 1024.0; // KiB -> MiB
-        const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+        result.peakRssMib = static_cast<double>(usage.ru_maxrss) / 1024.0; // KiB -> MiB
+        const auto ms = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+        };
         result.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
         return result;
     }
@@ -488,7 +490,7 @@ void Report(const Options& options)
         switch (m) {
         case Metric::StartUp: return p.startupMs;
         case Metric::FirstPaint: return p.firstPaintMs;
-        case Metric::Memory: return p.peakRssMb;
+        case Metric::Memory: return p.peakRssMib;
         case Metric::Cpu: break;
         }
         return p.cpuMs;
@@ -516,7 +518,8 @@ void Report(const Options& options)
             return ratio + "; whole run: start, first paint, close";
         if (m == Metric::FirstPaint)
             return ratio + "; the window drawn";
-        return ratio + Format("; goal <= %.2fx: ", options.goalRatio) + (s.median <= options.goalRatio ? "met" : "MISSED");
+        return ratio + Format("; goal <= %.2fx: ", options.goalRatio)
+               + (s.median <= options.goalRatio ? "met" : "MISSED");
     };
     const struct {
         Metric metric;
@@ -559,7 +562,7 @@ int main(int argc, char* argv[])
                 Program& p = options.programs[round % 2 == 0 ? k : n - 1 - k];
                 const RunResult r = harness.Run(p.path);
                 p.startupMs.push_back(r.startupMs);
-                p.peakRssMb.push_back(r.peakRssMb);
+                p.peakRssMib.push_back(r.peakRssMib);
                 p.cpuMs.push_back(r.cpuMs);
                 if (r.firstPaintMs >= 0)
                     p.firstPaintMs.push_back(r.firstPaintMs);
