@@ -165,8 +165,14 @@ public:
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        if (posix_spawnp(&m_pid, binary.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-            Fail("cannot start " + binary);
+        // Its complaints while it looks for a free display are noise here.
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        const int spawned = posix_spawnp(&m_pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0)
+            Fail("cannot start " + binary + " (scripts/dev.sh installs xvfb)");
         close(fds[1]);
         std::string number;
         const double deadline = NowMs() + 20000;
@@ -179,7 +185,7 @@ public:
         close(fds[0]);
         if (number.empty()) {
             Stop();
-            Fail("Xvfb did not report its display");
+            Fail(binary + " did not report its display; start it by hand to see why");
         }
         m_display = ":" + number;
     }
