@@ -192,16 +192,18 @@ void Monkey::initTestCase()
 
 void Monkey::randomEvents()
 {
-    // A seed given by hand wins over the build's own (set by CTest).
+    // A seed or count given by hand wins over the build's own (set by CTest).
     bool ok = false;
     std::uint64_t usedSeed = qEnvironmentVariable("CALORVIN_MONKEY_SEED").toULongLong(&ok);
     if (!ok)
         usedSeed = qEnvironmentVariable("CALORVIN_MONKEY_BUILD_SEED").toULongLong(&ok);
     if (!ok)
         usedSeed = 20261206;
-    const long events = qEnvironmentVariableIntValue("CALORVIN_MONKEY_EVENTS") > 0
-                            ? qEnvironmentVariableIntValue("CALORVIN_MONKEY_EVENTS")
-                            : 100000;
+    long events = qEnvironmentVariableIntValue("CALORVIN_MONKEY_EVENTS");
+    if (events <= 0)
+        events = qEnvironmentVariableIntValue("CALORVIN_MONKEY_BUILD_EVENTS");
+    if (events <= 0)
+        events = 100000;
     qInfo("monkey: seed %llu, %ld events (replay: CALORVIN_MONKEY_SEED=%llu CALORVIN_MONKEY_EVENTS=%ld)",
           static_cast<unsigned long long>(usedSeed), events,
           static_cast<unsigned long long>(usedSeed), events);
