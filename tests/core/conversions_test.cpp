@@ -82,10 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"NotANumber", "nan", 0},
         EntryCase{"CHex", "0x1A", 0},
         EntryCase{"CHexFloat", "0x1p3", 0},
-        // Digits of other scripts are not digits.
-        EntryCase{"ArabicIndicDigit", "\xD9\xA3", 0},
-        EntryCase{"FullwidthDigit", "\xEF\xBC\x93", 0},
-        EntryCase{"NonBreakingSpaceEnds", "1\xC2\xA0" "2", 1},
         // Beyond the range of a double: an infinity of the sign, or 0.
         EntryCase{"Overflow", "1e400", Inf},
         EntryCase{"NegativeOverflow", "-1e400", -Inf},
@@ -101,18 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"ManyDigitsOverflow", std::string(400, '9'), Inf},
         EntryCase{"ManyZerosAfterPoint", "0." + std::string(400, '0') + "1e401", 1}),
     [](const testing::TestParamInfo<EntryCase>& p) { return std::string(p.param.name); });
-
-TEST(EntryNumberHostile, MegabyteInputsReadInLinearTime)
-{
-    const std::size_t mb = 1 << 20;
-    EXPECT_EQ(ReadEntryNumber(std::string(mb, '7')), Inf);
-    EXPECT_EQ(ReadEntryNumber(std::string(mb, ' ') + "3"), 3);
-    EXPECT_EQ(ReadEntryNumber("0." + std::string(mb, '0') + "1"), 0);
-    EXPECT_EQ(ReadEntryNumber("1." + std::string(mb, '0') + "1"), 1);
-    EXPECT_EQ(ReadEntryNumber("&H" + std::string(mb, 'F')), Inf);
-    EXPECT_EQ(ReadEntryNumber("5e" + std::string(mb, '9')), Inf);
-    EXPECT_EQ(ReadEntryNumber(std::string(mb, '\x01')), 0);
-}
 
 // The window sets the process locale from the user's environment; a decimal
 // comma there must change nothing in what the entries read.

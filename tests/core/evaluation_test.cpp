@@ -51,15 +51,6 @@ TEST(Evaluate, ReferenceTest)
     EXPECT_EQ(comma.resultTexts[0], "5");
 }
 
-TEST(Evaluate, ReadsEveryEntryInOrder)
-{
-    const EvaluationOutcome out =
-        Evaluate({"1", "2", "3", "4", "5", "6", "7", "8"}, ".");
-    const EvaluationInputs& in = out.inputs;
-    EXPECT_EQ((std::array{in.Pin, in.Pout, in.B, in.H, in.N, in.Q, in.Eta, in.CO}),
-              (std::array<double, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
-}
-
 TEST(Evaluate, WaterFlowShowsAsEntered)
 {
     EXPECT_EQ(Evaluate(With(5, "258.0"), ".").resultTexts[1], "258");
