@@ -117,6 +117,7 @@ private:
     long m_calculations = 0, m_computed = 0, m_boxes = 0, m_clears = 0, m_hugePastes = 0;
     long m_reactivations = 0;
     bool m_exitRequested = false;
+    QObject* m_mayPress = nullptr; // the button the current action may press
     QStringList m_failures;
     std::deque<QString> m_recent; // the last actions, for a failure report
 };
@@ -266,8 +267,15 @@ void Monkey::randomEvents()
 
 void Monkey::Act()
 {
+    // Only a click on a button, or Space or Enter while it has the focus,
+    // may press it; typing, Enter and Esc in a box press nothing.
+    m_mayPress = nullptr;
     const int roll = Below(1000);
-    if (roll < 200) {
+    if (roll < 5) {
+        const QSize size(100 + Below(1100), 100 + Below(1000));
+        Note(QStringLiteral("resize to %1x%2").arg(size.width()).arg(size.height()));
+        m_window->resize(size);
+    } else if (roll < 200) {
         EnterNumber();
     } else if (roll < 600) {
         TypeKey();
@@ -277,9 +285,11 @@ void Monkey::Act()
         ClickSomewhere();
     } else if (roll < 995) {
         Note(QStringLiteral("click Calcola"));
+        m_mayPress = m_calcola;
         QTest::mouseClick(m_calcola, Qt::LeftButton);
     } else {
         Note(QStringLiteral("click Cancella"));
+        m_mayPress = m_cancella;
         QTest::mouseClick(m_cancella, Qt::LeftButton);
     }
 }
@@ -344,6 +354,8 @@ void Monkey::TypeKey()
         if (onExit && k.key == Qt::Key_Space)
             return;
         Note(QStringLiteral("%1 in %2").arg(k.name, target->objectName()));
+        if (k.key == Qt::Key_Space || k.key == Qt::Key_Return || k.key == Qt::Key_Enter)
+            m_mayPress = target;
         QTest::keyClick(target, k.key, k.modifiers);
         return;
     }
@@ -393,6 +405,7 @@ void Monkey::ClickSomewhere()
     if (target == m_uscita || m_uscita->isAncestorOf(target))
         return;
     const QPoint local = target->mapFrom(m_window, at);
+    m_mayPress = target;
     Note(QStringLiteral("click at %1,%2 on %3").arg(at.x()).arg(at.y()).arg(target->objectName()));
     if (OneIn(5))
         QTest::mouseDClick(target, Qt::LeftButton, Qt::NoModifier, local);
@@ -402,6 +415,8 @@ void Monkey::ClickSomewhere()
 
 void Monkey::OnCalculatePressed()
 {
+    if (m_mayPress != m_calcola)
+        Fail(QStringLiteral("Calcola was pressed by an action that must press nothing"));
     m_calculating = true;
     m_entriesBefore = Texts(EntryNames);
     m_resultsBefore = Texts(ResultNames);
@@ -452,6 +467,8 @@ void Monkey::OnCalculateClicked()
 void Monkey::OnClearClicked()
 {
     ++m_clears;
+    if (m_mayPress != m_cancella)
+        Fail(QStringLiteral("Cancella was pressed by an action that must press nothing"));
     const QStringList all = Texts(EntryNames) + Texts(ResultNames);
     for (const QString& text : all)
         if (text != QStringLiteral(" "))
