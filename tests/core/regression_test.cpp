@@ -91,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"MegabyteOfDigits", std::string(MB, '7'), "1e400"},
         HostileCase{"MegabyteOfZerosThenNumber", std::string(MB, '0') + "20", "20"},
         HostileCase{"MegabyteOfFractionDigits", "20." + std::string(MB, '3'), "20.333333333333333333333333"},
+        HostileCase{"MegabyteOfZerosAfterPoint", "0." + std::string(MB, '0') + "1", "0"},
+        HostileCase{"MegabyteOfZerosInFraction", "1." + std::string(MB, '0') + "1", "1"},
         HostileCase{"MegabyteOfBlanks", std::string(MB, ' '), ""},
         HostileCase{"MegabyteOfMixedBlanksAroundDigits", Repeat(" \t\n", MB) + "2" + Repeat("\n\t ", MB) + "0", "20"},
         HostileCase{"MegabyteExponent", "2e" + std::string(MB, '9'), "1e400"},
@@ -100,6 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"MegabyteOfHexDigits", "&H" + std::string(MB, 'f'), "1e400"},
         HostileCase{"MegabyteOfPoints", std::string(MB, '.'), ""},
         HostileCase{"MegabyteOfSigns", std::string(MB, '-'), ""},
+        HostileCase{"MegabyteOfControlCharacters", std::string(MB, '\x01'), ""},
         // Copied from a spreadsheet: tabs and line feeds are blanks, so the
         // cells run together; a semicolon or a comma ends the number.
         HostileCase{"SpreadsheetRow", "20\t5\t45\t500\n", "20545500"},
