@@ -18,13 +18,6 @@ if(CALORVIN_SANITIZE)
     -fsanitize=address,undefined,float-cast-overflow
     -fno-sanitize-recover=all
     -fno-omit-frame-pointer)
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-    # GCC's null checks reject constant expressions that compare a pointer
-    # with nullptr (a static_assert over a constexpr table fails to compile);
-    # AddressSanitizer still reports every dereference of a null pointer, and
-    # the clang build of the fuzz preset keeps both checks.
-    list(APPEND _calorvin_sanitize_flags -fno-sanitize=null,nonnull-attribute,returns-nonnull-attribute)
-  endif()
   add_compile_options(${_calorvin_sanitize_flags})
   add_link_options(${_calorvin_sanitize_flags})
 

@@ -212,18 +212,20 @@ constexpr bool TabIndicesAreZeroTo75()
 }
 static_assert(TabIndicesAreZeroTo75(), "TabIndex 0 to 75, each once");
 
-constexpr const Control* Find(std::string_view name)
+// Index of the control of this name, or -1.
+constexpr int IndexOf(std::string_view name)
 {
-    for (const Control& c : Controls)
-        if (c.name == name)
-            return &c;
-    return nullptr;
+    for (std::size_t i = 0; i < Controls.size(); ++i)
+        if (Controls[i].name == name)
+            return static_cast<int>(i);
+    return -1;
 }
 
 constexpr bool LinesLieUnderALabel()
 {
     for (const Control& c : Controls)
-        if (c.kind == Line && (Find(c.under) == nullptr || Find(c.under)->kind != Label))
+        if (c.kind == Line &&
+            (IndexOf(c.under) < 0 || Controls[static_cast<std::size_t>(IndexOf(c.under))].kind != Label))
             return false;
     return true;
 }
@@ -235,7 +237,7 @@ constexpr int StackingKey(const Control& c)
 {
     switch (c.kind) {
     case Label: return 2 * c.tabIndex;
-    case Line: return 2 * Find(c.under)->tabIndex - 1;
+    case Line: return 2 * Controls[static_cast<std::size_t>(IndexOf(c.under))].tabIndex - 1;
     case Box:
     case Button: return 1000 + c.tabIndex;
     }
