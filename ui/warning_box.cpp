@@ -12,12 +12,6 @@ namespace calorvin::ui {
 
 namespace {
 
-WarningBox::Hook& Observer()
-{
-    static WarningBox::Hook hook;
-    return hook;
-}
-
 WarningBox::Hook& Interceptor()
 {
     static WarningBox::Hook hook;
@@ -63,8 +57,6 @@ void WarningBox::Show(QWidget* parent, const QString& title, const QString& text
         intercept(title, text);
         return;
     }
-    if (const Hook& observe = Observer())
-        observe(title, text);
 
     // On the heap and guarded: the parent may go away while the box waits.
     QPointer<QMessageBox> box = new CopyableMessageBox(parent);
@@ -79,11 +71,6 @@ void WarningBox::Show(QWidget* parent, const QString& title, const QString& text
     box->setEscapeButton(QMessageBox::Ok);
     box->exec();
     delete box.data();
-}
-
-void WarningBox::SetObserver(Hook hook)
-{
-    Observer() = std::move(hook);
 }
 
 void WarningBox::SetInterceptor(Hook hook)

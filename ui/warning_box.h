@@ -10,14 +10,11 @@
 //    QApplication::activeModalWidget(); a timer can read its windowTitle()
 //    and text() and close it with
 //    box->button(QMessageBox::Ok)->click() or QTest::keyClick(box, Qt::Key_Return).
-//  - Observer. WarningBox::SetObserver(hook) calls hook(title, text) for every
-//    box just before it is shown; the real box is still shown. Handy to count
-//    and order boxes while a timer closes them.
 //  - Interceptor. WarningBox::SetInterceptor(hook) replaces the box: Show
 //    calls hook(title, text) and returns at once, nothing modal is shown.
 //    For monkey tests and anything that must not block.
-// Pass an empty function to remove a hook. Hooks are process-wide; a test
-// that sets one removes it when done.
+// Pass an empty function to remove it. The interceptor is process-wide; a
+// test that sets one removes it when done.
 
 #include <QString>
 
@@ -36,7 +33,6 @@ public:
     // Shows the box modally over parent and waits until it is dismissed.
     static void Show(QWidget* parent, const QString& title, const QString& text);
 
-    static void SetObserver(Hook hook);
     static void SetInterceptor(Hook hook);
 
     // What Ctrl+C in a box puts on the clipboard, laid out as the Windows
