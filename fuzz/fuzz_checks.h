@@ -67,6 +67,13 @@ private:
     std::locale m_comma = std::locale::classic();
 };
 
+// The one comma locale of the process, found on first use.
+inline const CommaLocale& Comma()
+{
+    static const CommaLocale locale;
+    return locale;
+}
+
 // The decimal digits and the exponent of x rounded to 15 significant digits,
 // from the C library's printf (exact, round half to even), with trailing zeros
 // dropped: 1234.5 gives {"12345", 3}.

@@ -10,8 +10,6 @@
 
 namespace {
 
-const fuzz::CommaLocale* commaLocale = nullptr;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
 // Maps every byte onto the characters of a plain decimal number (and blanks),
@@ -46,7 +44,7 @@ void CheckEntry(std::string_view text)
 
     // The same bits whatever the process locale.
     const double underComma =
-        commaLocale->Under([&] { return calorvin::ReadEntryNumber(text); });
+        fuzz::Comma().Under([&] { return calorvin::ReadEntryNumber(text); });
     FUZZ_CHECK(fuzz::SameBits(value, underComma));
 
     // Blanks are skipped wherever they stand.
@@ -71,13 +69,6 @@ void CheckEntry(std::string_view text)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    static const fuzz::CommaLocale locale;
-    commaLocale = &locale;
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -99,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(&raw, data, sizeof raw);
         fuzz::CheckResultText(raw);
         const std::string underComma =
-            commaLocale->Under([&] { return calorvin::FormatResult(raw, "."); });
+            fuzz::Comma().Under([&] { return calorvin::FormatResult(raw, "."); });
         FUZZ_CHECK(underComma == calorvin::FormatResult(raw, "."));
     }
     return 0;

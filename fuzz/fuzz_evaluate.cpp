@@ -13,8 +13,6 @@
 
 namespace {
 
-const fuzz::CommaLocale* commaLocale = nullptr;
-
 // The warning texts in table order, one per entry.
 constexpr std::array<std::string_view, calorvin::EntryCount> WarningTable = {
     "Il valore immesso del peso iniziale deve essere maggiore di zero",
@@ -106,13 +104,6 @@ void CheckOutcome(const std::array<std::string_view, calorvin::EntryCount>& text
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    static const fuzz::CommaLocale locale;
-    commaLocale = &locale;
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // Each entry gets a buffer of exactly its own size, so that reading past
@@ -149,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The process locale changes nothing at all.
     const calorvin::EvaluationOutcome underComma =
-        commaLocale->Under([&] { return calorvin::Evaluate(texts, "."); });
+        fuzz::Comma().Under([&] { return calorvin::Evaluate(texts, "."); });
     FUZZ_CHECK(SameOutcome(point, underComma));
 
     // Every finite result has a text that passes the result-text checks.
