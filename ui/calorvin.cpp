@@ -129,8 +129,6 @@ Calorvin::Calorvin(QWidget* parent)
         widget->setObjectName(Text(c->name));
         if (c->kind == Box || c->kind == Button)
             focusable.emplace_back(c->tabIndex, widget);
-        if (c->kind == Box)
-            m_boxes.push_back(static_cast<QLineEdit*>(widget));
         if (c->ink != NoInk)
             m_inked.emplace_back(widget, c->ink == Highlight);
         if (c->kind == Button) {
@@ -170,7 +168,7 @@ void Calorvin::applyColours()
     window.setColor(QPalette::Button, colours.buttonFace);
     setPalette(window);
 
-    for (QLineEdit* box : m_boxes) {
+    for (QLineEdit* box : m_clearOrder) { // every box
         QPalette p = box->palette();
         p.setColor(QPalette::Base, colours.window);
         p.setColor(QPalette::Text, colours.windowText);

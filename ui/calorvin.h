@@ -44,7 +44,6 @@ private:
     std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
     std::array<QLineEdit*, 15> m_clearOrder{}; // the order Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // label or line; true: highlight, else desktop
-    std::vector<QLineEdit*> m_boxes;
     std::function<void()> m_endProgram;
 };
 
