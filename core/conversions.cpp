@@ -26,6 +26,8 @@ public:
         return m_pos < m_text.size() ? m_text[m_pos] : '\0';
     }
     void Advance() { ++m_pos; }
+    // How far the text has been read: the end of the last character taken.
+    std::size_t Position() const { return m_pos; }
 
 private:
     std::string_view m_text;
@@ -35,7 +37,7 @@ private:
 // "&H" and "&O" numbers are whole numbers in two's complement: up to 16 bits
 // they read as a 16-bit signed value (&HFFFF is -1), up to 32 bits as a 32-bit
 // signed one; wider values read as they stand instead of failing.
-double ReadRadixNumber(Scanner& in, int radix)
+double ReadRadixNumber(Scanner& in, int radix, std::size_t& end)
 {
     double value = 0;
     bool anyDigit = false;
@@ -53,6 +55,7 @@ double ReadRadixNumber(Scanner& in, int radix)
         value = value * radix + digit; // exact up to 2^53, then rounds, then inf
         anyDigit = true;
         in.Advance();
+        end = in.Position();
     }
     if (!anyDigit)
         return 0;
@@ -63,10 +66,11 @@ double ReadRadixNumber(Scanner& in, int radix)
     return value;
 }
 
-} // namespace
-
-double ReadEntryNumber(std::string_view text)
+// The entry conversion; `end` is left at the end of the number's last
+// character, or at 0 when the text holds no number.
+double ReadNumber(std::string_view text, std::size_t& end)
 {
+    end = 0;
     Scanner in(text);
 
     if (in.Peek() == '&') {
@@ -74,11 +78,11 @@ double ReadEntryNumber(std::string_view text)
         const char kind = in.Peek();
         if (kind == 'H' || kind == 'h') {
             in.Advance();
-            return ReadRadixNumber(in, 16);
+            return ReadRadixNumber(in, 16, end);
         }
         if (kind == 'O' || kind == 'o') {
             in.Advance();
-            return ReadRadixNumber(in, 8);
+            return ReadRadixNumber(in, 8, end);
         }
         return 0;
     }
@@ -120,9 +124,12 @@ double ReadEntryNumber(std::string_view text)
             break;
         }
         in.Advance();
+        end = in.Position();
     }
-    if (!anyDigit)
+    if (!anyDigit) {
+        end = 0;
         return 0;
+    }
 
     // Exponent: E, e, D or d, an optional sign, digits. Without digits it is
     // ignored, and so is everything after it.
@@ -141,6 +148,7 @@ double ReadEntryNumber(std::string_view text)
             if (exponent < Saturated)
                 exponent = exponent * 10 + (in.Peek() - '0');
             in.Advance();
+            end = in.Position();
         }
         if (negativeExponent)
             exponent = -exponent;
@@ -162,16 +170,27 @@ double ReadEntryNumber(std::string_view text)
     number += std::to_string(exponent);
 
     double value = 0;
-    const auto [end, error] =
+    const auto [last, error] =
         std::from_chars(number.data(), number.data() + number.size(), value,
                         std::chars_format::general);
-    (void)end;
+    (void)last;
     if (error == std::errc::result_out_of_range) {
         value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (error != std::errc()) {
         value = 0; // cannot happen: `number` is always well formed
     }
     return negative ? -value : value;
+}
+
+} // namespace
+
+double ReadEntryNumber(std::string_view text, std::size_t* readLength)
+{
+    std::size_t end = 0;
+    const double value = ReadNumber(text, end);
+    if (readLength)
+        *readLength = end;
+    return value;
 }
 
 std::string FormatResult(double value, std::string_view decimalSeparator)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,11 @@ namespace calorvin {
 // hexadecimal or octal whole number. Reading stops at the first character
 // that cannot continue the number; text with no digit reads as 0. A number
 // beyond the range of a double reads as an infinity of its sign.
-double ReadEntryNumber(std::string_view text);
+// When readLength is given, it receives how many characters of the text the
+// number took (up to its last character, blanks inside it included; an
+// exponent letter with no digit after it is not part of it); 0 when the text
+// holds no number.
+double ReadEntryNumber(std::string_view text, std::size_t* readLength = nullptr);
 
 // Writes a result in general number form: at most 15 significant digits, no
 // trailing zeros, no separator for whole numbers, no grouping, exponent form

@@ -31,8 +31,7 @@ std::vector<std::string_view> CheckEntries(const EvaluationInputs& in)
 EvaluationOutcome Evaluate(const std::array<std::string_view, EntryCount>& entryTexts,
                            std::string_view decimalSeparator)
 {
-    EvaluationOutcome out;
-    EvaluationInputs& in = out.inputs;
+    EvaluationInputs in;
     in.Pin = ReadEntryNumber(entryTexts[0]);
     in.Pout = ReadEntryNumber(entryTexts[1]);
     in.B = ReadEntryNumber(entryTexts[2]);
@@ -41,6 +40,14 @@ EvaluationOutcome Evaluate(const std::array<std::string_view, EntryCount>& entry
     in.Q = ReadEntryNumber(entryTexts[5]);
     in.Eta = ReadEntryNumber(entryTexts[6]);
     in.CO = ReadEntryNumber(entryTexts[7]);
+    return Evaluate(in, decimalSeparator);
+}
+
+EvaluationOutcome Evaluate(const EvaluationInputs& inputs, std::string_view decimalSeparator)
+{
+    EvaluationOutcome out;
+    out.inputs = inputs;
+    const EvaluationInputs& in = out.inputs;
 
     // Efficiency and CO only warn; they never hold back the results.
     out.computed = in.Pin > 0 && in.Pout >= 0 && in.B > 0 && in.H > 0 && in.N > 0 && in.Q > 0;

@@ -55,4 +55,7 @@ std::vector<std::string_view> CheckEntries(const EvaluationInputs& inputs);
 EvaluationOutcome Evaluate(const std::array<std::string_view, EntryCount>& entryTexts,
                            std::string_view decimalSeparator);
 
+// The same run on entries already read with ReadEntryNumber.
+EvaluationOutcome Evaluate(const EvaluationInputs& inputs, std::string_view decimalSeparator);
+
 } // namespace calorvin
