@@ -31,7 +31,8 @@ trap 'rm -f "$rows"' EXIT
 bench=$build/bench
 
 # Google Benchmark's repetitions as rows: median, quartiles and range of each
-# benchmark, and its ratio to the naive baseline of the same unit.
+# benchmark, and its ratio to the baseline of its unit (the benchmark of that
+# unit whose name ends in Baseline: ns for Evaluate, s for the CSV batch).
 if [ -x "$bench/calorvin_evaluate_bench" ]; then
   echo "== core evaluation" >&2
   csv=$build/evaluate_bench.csv
@@ -57,12 +58,12 @@ if [ -x "$bench/calorvin_evaluate_bench" ]; then
         for (j = 1; j < n; j++) { x = s[j]; for (k = j - 1; k >= 0 && s[k] > x; k--) s[k + 1] = s[k]; s[k + 1] = x }
         median[name] = q(s, n, 0.5)
         line[name] = sprintf("%d\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\t%s", n, median[name], q(s, n, 0.25), q(s, n, 0.75), s[0], s[n - 1], unit[name])
-        if (name ~ /NaiveBaseline/) base = name
+        if (name ~ /Baseline$/) baseOf[unit[name]] = name
       }
       for (i = 1; i <= names; i++) {
-        name = order[i]; note = ""
+        name = order[i]; note = ""; base = baseOf[unit[name]]
         if (name == base) note = "baseline"
-        else if (base != "" && unit[name] == unit[base]) note = sprintf("%.2fx %s", median[name] / median[base], base)
+        else if (base != "") note = sprintf("%.2fx %s", median[name] / median[base], base)
         printf "core Evaluate\t%s\t%s\t%s\n", name, line[name], note
       }
     }' "$csv" >> "$rows"
