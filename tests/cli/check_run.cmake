@@ -1,0 +1,51 @@
+# Runs a command and checks its exit status and, exactly, what it printed.
+#   cmake -DSTATUS=<n> [-DSTDOUT=<text> | -DSTDOUT_FILE=<file>]
+#         [-DSTDERR=<text> | -DSTDERR_LAST_LINE=<text>] [-DSTDIN=<file>]
+#         -P check_run.cmake -- <command> [<argument>...]
+# A text is one line given without its line end; an empty text means nothing
+# printed. A stream with no expectation is not checked. STDERR_LAST_LINE leaves
+# room for what Qt says about its environment (XDG_RUNTIME_DIR, ...) before.
+set(command)
+set(after_dashes FALSE)
+foreach(i RANGE 1 ${CMAKE_ARGC})
+  if(after_dashes AND DEFINED CMAKE_ARGV${i})
+    list(APPEND command "${CMAKE_ARGV${i}}")
+  elseif("${CMAKE_ARGV${i}}" STREQUAL "--")
+    set(after_dashes TRUE)
+  endif()
+endforeach()
+if(NOT DEFINED STDIN)
+  set(STDIN /dev/null)
+endif()
+execute_process(COMMAND ${command} INPUT_FILE "${STDIN}"
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+
+set(failed FALSE)
+macro(expect what got wanted)
+  if(NOT "${got}" STREQUAL "${wanted}")
+    message("${what}: expected\n[${wanted}]\ngot\n[${got}]")
+    set(failed TRUE)
+  endif()
+endmacro()
+expect("exit status" "${status}" "${STATUS}")
+if(DEFINED STDOUT_FILE)
+  file(READ "${STDOUT_FILE}" STDOUT)
+elseif(DEFINED STDOUT AND NOT STDOUT STREQUAL "")
+  string(APPEND STDOUT "\n")
+endif()
+if(DEFINED STDOUT)
+  expect("standard output" "${out}" "${STDOUT}")
+endif()
+if(DEFINED STDERR AND NOT STDERR STREQUAL "")
+  string(APPEND STDERR "\n")
+endif()
+if(DEFINED STDERR)
+  expect("standard error" "${err}" "${STDERR}")
+endif()
+if(DEFINED STDERR_LAST_LINE)
+  string(REGEX MATCH "[^\n]*\n$" last "${err}")
+  expect("last line of standard error" "${last}" "${STDERR_LAST_LINE}\n")
+endif()
+if(failed)
+  message(FATAL_ERROR "${command}")
+endif()
