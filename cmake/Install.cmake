@@ -1,5 +1,6 @@
 # Install rules and the Debian package of the program.
-#   cmake --install <build> [--prefix <dir>]   bin/, the desktop entry, the icon
+#   cmake --install <build> [--prefix <dir>]   bin/, the desktop entry, the icon,
+#                                               the manual page, the changelog and copyright
 #   cpack --config <build>/CPackConfig.cmake    calorvin_<version>_<arch>.deb
 if(NOT TARGET calorvin)
   return()
@@ -13,6 +14,22 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/calorvin.desktop
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/calorvin.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# The manual page and the changelog go compressed as Debian's tools compress
+# them (gzip -9n: no name or time in the header, so the package is the same
+# whenever it is built), at configure time so that cpack finds them whatever
+# targets were built; editing either configures again.
+function(calorvin_gzip name destination)
+  set(source ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../packaging/${name})
+  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  execute_process(COMMAND gzip -9n --stdout ${source}
+                  OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/${name}.gz COMMAND_ERROR_IS_FATAL ANY)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/${name}.gz DESTINATION ${destination})
+endfunction()
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
+calorvin_gzip(calorvin.1 ${CMAKE_INSTALL_MANDIR}/man1)
+calorvin_gzip(changelog ${CMAKE_INSTALL_DOCDIR}) # the version is a native one: changelog, not changelog.Debian
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 set(CALORVIN_PACKAGE_MAINTAINER "Calorvin <calorvin@example.org>"
     CACHE STRING "Maintainer named in the Debian package")
 
@@ -23,26 +40,29 @@ set(CPACK_PACKAGE_VENDOR Calorvin)
 set(CPACK_PACKAGE_CONTACT "${CALORVIN_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Calcolo parametri per certificazione secondo UNI EN 14785")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Calcolatore da tavolo per la prova di certificazione delle stufe a pellet \
-che scaldano anche un circuito d'acqua (UNI EN 14785). Dalle otto grandezze \
-misurate ricava portata massica, potenza nominale, potenza all'acqua e \
-all'aria, CO in ppm, differenza di peso e rendimento all'acqua.")
+set(CPACK_PACKAGE_DESCRIPTION [[
+Calcolatore da tavolo per la prova di certificazione delle stufe a pellet
+che scaldano anche un circuito d'acqua (UNI EN 14785). Dalle otto grandezze
+misurate ricava portata massica, potenza nominale, potenza all'acqua e
+all'aria, CO in ppm, differenza di peso e rendimento all'acqua.]])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CALORVIN_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # What the program needs at run time beyond the shared libraries it links:
-# the xcb platform plugin, and the font packages whose faces the window uses
-# (DejaVu Sans Oblique, the italic Verdana stand-in, is in fonts-dejavu-extra).
+# the xcb platform plugin, Qt's own translations, and the font packages whose
+# faces the window uses (DejaVu Sans Oblique, the italic Verdana stand-in, is
+# in fonts-dejavu-extra).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins (>= 6.4), fonts-wine, fonts-ebgaramond, fonts-dejavu-core, fonts-dejavu-extra")
+    "qt6-qpa-plugins (>= 6.4), qt6-translations-l10n, fonts-wine, fonts-ebgaramond, fonts-dejavu-core, fonts-dejavu-extra")
 # dpkg-shlibdeps (dpkg-dev) adds the libraries the binary links, with their
 # versions (libqt6widgets6, libqt6gui6, libqt6core6, libc6, libstdc++6);
-# without it the Qt libraries are named here.
+# cpack needs file to find the binary for it, and stops without it. Without
+# either the Qt libraries are named here.
 find_program(CALORVIN_DPKG_SHLIBDEPS dpkg-shlibdeps)
-if(CALORVIN_DPKG_SHLIBDEPS)
+find_program(CALORVIN_FILE file)
+if(CALORVIN_DPKG_SHLIBDEPS AND CALORVIN_FILE)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS

@@ -2,7 +2,7 @@
 # Builds a Release tree and runs every benchmark, then prints one table:
 # the core's evaluation (Google Benchmark), the start-up of the program against
 # a bare Qt window under Xvfb (time to the window's map, peak memory), and the
-# time of "Calcola" on the real window. Run scripts/dev.sh once before, for the
+# time of "Calcola" on the real window. Run scripts/dev.sh test once before, for the
 # packages. The machine may be shared: read the ratios against the baselines,
 # which are measured in the same run.
 #

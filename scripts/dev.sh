@@ -10,18 +10,40 @@ case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgtest-dev libbenchmark-dev
-  fonts-wine fonts-ebgaramond fonts-dejavu-core fonts-dejavu-extra fontconfig
-  locales xvfb xauth libx11-dev
-  desktop-file-utils dpkg-dev file libxdamage-dev
-  clang libclang-rt-14-dev llvm
+# What configuring, building and running the program need (scripts/dev.sh run).
+# qt6-base-dev pulls in the rest: Qt's libraries, the xcb platform plugin, the
+# OpenGL headers Qt6Gui's CMake files require, and fontconfig.
+run_packages=(
+  build-essential       # g++, make; dpkg-dev, whose dpkg-shlibdeps names the package's libraries
+  cmake                 # configure and build (CMake >= 3.25, CMakePresets.json)
+  ninja-build           # the presets' generator
+  qt6-base-dev          # Qt 6 Widgets: find_package(Qt6 COMPONENTS Widgets) in ui/
+  libharfbuzz-dev       # HarfBuzz headers and CMake files (text shaping)
+  qt6-translations-l10n # Qt's own translations, read at run time
+  fonts-wine            # Tahoma, the stand-in for MS Sans Serif
+  fonts-dejavu-core     # DejaVu Sans (for Verdana) and DejaVu Serif
+  fonts-dejavu-extra    # DejaVu Sans Oblique (Verdana's italic) and DejaVu Sans Condensed
+  fonts-ebgaramond      # EB Garamond 12, the heading
+)
+# What the tests, fuzz targets, benchmarks and the install check add (scripts/dev.sh test).
+test_packages=(
+  libgtest-dev          # GoogleTest: find_package(GTest) in tests/
+  libbenchmark-dev      # Google Benchmark: find_package(benchmark) in bench/
+  libx11-dev            # Xlib, for the start-up benchmark's harness
+  libxdamage-dev        # XDamage, for the same harness (time to the first drawing)
+  xvfb                  # the X server the start-up benchmark starts
+  xauth                 # xvfb-run's cookie, to run the window on Xvfb by hand
+  clang                 # the fuzz build's compiler
+  libclang-rt-14-dev    # libFuzzer and clang's sanitizer runtimes
+  llvm                  # llvm-symbolizer: file and line in sanitizer and fuzzer reports
+  locales               # locale-gen, for the it_IT.UTF-8 locale of the decimal comma tests
+  desktop-file-utils    # desktop-file-validate, in the install check
+  file                  # cpack: finds the ELF files dpkg-shlibdeps reads
 )
 
-install_missing() {
+install_missing() { # package...
   local missing=()
-  for p in "${packages[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
@@ -29,7 +51,10 @@ install_missing() {
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
-  # The tests check the decimal comma under an Italian locale.
+}
+
+# The tests check the decimal comma under an Italian locale.
+generate_italian_locale() {
   if ! locale -a 2>/dev/null | grep -qi '^it_IT\.utf-\?8$'; then
     echo "== generating the it_IT.UTF-8 locale"
     as_root sed -i 's/^# *\(it_IT.UTF-8 UTF-8\)/\1/' /etc/locale.gen
@@ -45,12 +70,17 @@ build() { # preset
   cmake --build --preset "$1" -j "$jobs"
 }
 
-install_missing
-build default
-
 if [ "$mode" = run ]; then
-  exec build/default/ui/calorvin
+  # build/run: the program alone, without tests or benchmarks, so that their
+  # packages are not needed to configure it.
+  install_missing "${run_packages[@]}"
+  build run
+  exec build/run/ui/calorvin
 fi
+
+install_missing "${run_packages[@]}" "${test_packages[@]}"
+generate_italian_locale
+build default
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the
 # fuzz targets (clang's libFuzzer), each run for a bounded time.

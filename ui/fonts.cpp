@@ -3,11 +3,14 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QStringList>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <initializer_list>
 
 namespace calorvin::ui {
 
@@ -21,7 +24,8 @@ namespace calorvin::ui {
 // bold of the regular face is truly bold (and its slant serves S10BI).
 // "Verdana" becomes DejaVu Sans, closest to it in shapes and widths;
 // "Garamond" becomes EB Garamond 12, with a real bold. Each key takes the
-// first face present, ending in one from fonts-dejavu-core.
+// first face present; a missing one that a Debian package provides is named
+// on standard error with its package, since its stand-in cuts captions.
 //
 // Sizes are logical pixels (8.25 pt = 11 px, 9.75 pt = 13 px, 14.25 pt =
 // 19 px at 96 dpi), like the window's geometry, so text and boxes scale
@@ -33,18 +37,69 @@ constexpr int SansStretch = 90;
 // Outside fontconfig's paths, and all that start-up registers.
 constexpr const char* TahomaFile = "/usr/share/wine/fonts/tahoma.ttf";
 
+// A face the window asks for, and the Debian package that provides it; none
+// for the Windows faces, used only where someone has installed them.
+struct Face {
+    const char* family;
+    const char* package;
+};
+
+void ReportMissing(const char* face, const char* package, const QString& insteadUsed, const char* how = "")
+{
+    std::fprintf(stderr, "calorvin: manca il carattere \"%s\" (pacchetto Debian %s): uso \"%s\"%s\n", face, package,
+                 insteadUsed.toUtf8().constData(), how);
+}
+
 // One family per key, chosen once: a list of families would let Qt take a
 // later one that has the italic or the width asked for (DejaVu Sans
 // Condensed Bold Oblique instead of Tahoma Bold made oblique).
 // Looked up in the list of installed families: hasFamily() would also ask
 // fontconfig to resolve aliases, 0.1 ms a call, a measurable part of start-up.
-QString FirstPresent(const QStringList& families)
+QString FirstPresent(const QStringList& present, std::initializer_list<Face> faces)
 {
-    const QStringList present = QFontDatabase::families();
-    for (const QString& family : families)
-        if (present.contains(family, Qt::CaseInsensitive))
-            return family;
-    return families.back();
+    const Face* chosen = nullptr;
+    for (const Face& face : faces)
+        if (!chosen && present.contains(QLatin1String(face.family), Qt::CaseInsensitive))
+            chosen = &face;
+    const QString family = QLatin1String(chosen ? chosen->family : (faces.end() - 1)->family);
+    for (const Face& face : faces) {
+        if (&face == chosen)
+            break;
+        if (face.package) // none present: the face fontconfig puts in the last one's place
+            ReportMissing(face.family, face.package, chosen ? family : QFontInfo(QFont(family)).family());
+    }
+    return family;
+}
+
+struct Families {
+    QString sans, verdana, garamond;
+};
+
+const Families& ChosenFamilies()
+{
+    static const Families families = [] {
+        const QStringList present = QFontDatabase::families();
+        Families f{FirstPresent(present, {{"Tahoma", "fonts-wine"}, {"DejaVu Sans Condensed", "fonts-dejavu-extra"}}),
+                   FirstPresent(present, {{"Verdana", nullptr}, {"DejaVu Sans", "fonts-dejavu-core"}}),
+                   FirstPresent(present, {{"Garamond", nullptr}, {"EB Garamond 12", "fonts-ebgaramond"},
+                                          {"DejaVu Serif", "fonts-dejavu-core"}})};
+        // V10I's italic is a face of its own, in another package than the
+        // upright one; without it Qt takes another slanted face of the family
+        // or slants the upright one.
+        if (f.verdana == QLatin1String("DejaVu Sans") && present.contains(f.verdana)
+            && !QFontDatabase::styles(f.verdana).contains(QLatin1String("Oblique"))) {
+            QFont italic(f.verdana);
+            italic.setItalic(true);
+            const QFontInfo info(italic);
+            const QString style = info.styleName();
+            if (style.contains(QLatin1String("Oblique")) || style.contains(QLatin1String("Italic")))
+                ReportMissing("DejaVu Sans Oblique", "fonts-dejavu-extra", info.family() + QLatin1Char(' ') + style);
+            else
+                ReportMissing("DejaVu Sans Oblique", "fonts-dejavu-extra", info.family(), " inclinato");
+        }
+        return f;
+    }();
+    return families;
 }
 
 QFont Make(const QString& family, int pixelSize, bool bold, bool italic, int stretch)
@@ -67,15 +122,13 @@ void SetUpFonts()
     const QString file = QString::fromLatin1(TahomaFile);
     if (QFile::exists(file))
         QFontDatabase::addApplicationFont(file);
+    ChosenFamilies(); // at start, so that a missing face is named before the window shows
 }
 
 QFont FontFor(layout::Font key)
 {
     using enum layout::Font;
-    static const QString sans = FirstPresent({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
-    static const QString verdana = FirstPresent({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    static const QString garamond = FirstPresent({QStringLiteral("Garamond"), QStringLiteral("EB Garamond 12"),
-                                                  QStringLiteral("DejaVu Serif")});
+    const auto& [sans, verdana, garamond] = ChosenFamilies();
     switch (key) {
     case S8: return Make(sans, 11, false, false, SansStretch);
     case S10: return Make(sans, 13, false, false, SansStretch);

@@ -8,8 +8,10 @@ class QFont;
 
 namespace calorvin::ui {
 
-// Registers the font files that lie outside fontconfig's paths. Call once,
-// after the QApplication exists and before the window is built.
+// Registers the font files that lie outside fontconfig's paths and chooses
+// the faces, naming on standard error each missing one with the Debian
+// package that provides it and the face used instead. Call once, after the
+// QApplication exists and before the window is built.
 void SetUpFonts();
 
 // The font for a key, sized in logical pixels.
