@@ -48,8 +48,8 @@ QString Cell(const QString& text)
 
 QString Table(const QList<Row>& rows)
 {
-    QString table = QStringLiteral(
-        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse\">\n");
+    QString table = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\""
+                                   " style=\"border-collapse:collapse\">\n");
     for (const Row& row : rows)
         table += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>\n")
                      .arg(row.caption.toHtmlEscaped(), row.text.toHtmlEscaped(),
@@ -66,7 +66,8 @@ QString Why(const QSaveFile& file, const QString& path)
     if (!folder.exists())
         return QStringLiteral("la cartella non esiste");
     if (!folder.isDir())
-        return QStringLiteral("%1 non è una cartella").arg(QDir::toNativeSeparators(folder.filePath()));
+        return QStringLiteral("%1 non è una cartella")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
     if (target.isDir())
         return QStringLiteral("è una cartella");
     if (target.exists() && !target.isWritable())
@@ -128,7 +129,8 @@ void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const QLis
     painter.save();
     painter.translate(picture.topLeft());
     painter.scale(scale, scale);
-    window.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    window.render(&painter, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
     painter.restore();
     painter.setPen(QPen(Qt::gray, 0));
     painter.drawRect(picture);
@@ -197,7 +199,8 @@ QString SavePdf(const QString& path, QWidget& window, const QList<Row>& rows,
         pdf.setCreator(QStringLiteral("Calorvin"));
         QPainter painter;
         if (painter.begin(&pdf)) {
-            DrawPage(painter, QRectF(0, 0, pdf.width(), pdf.height()), window, rows, warnings, when);
+            const QRectF page(0, 0, pdf.width(), pdf.height());
+            DrawPage(painter, page, window, rows, warnings, when);
             drawn = painter.end();
         }
     }
@@ -205,7 +208,8 @@ QString SavePdf(const QString& path, QWidget& window, const QList<Row>& rows,
         return {};
     const QString why = Why(file, path); // before the temporary file goes
     file.cancelWriting();
-    return QStringLiteral("Impossibile salvare \"%1\": %2").arg(QDir::toNativeSeparators(path), why);
+    return QStringLiteral("Impossibile salvare \"%1\": %2")
+        .arg(QDir::toNativeSeparators(path), why);
 }
 
 } // namespace calorvin::ui::record
