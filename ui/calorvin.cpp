@@ -69,7 +69,8 @@ std::array<QLineEdit*, 15> RecordOrder(const std::array<QLineEdit*, 8>& entries,
                                        const std::array<QLineEdit*, 7>& results)
 {
     std::array<QLineEdit*, 15> boxes{};
-    std::copy(results.begin(), results.end(), std::copy(entries.begin(), entries.end(), boxes.begin()));
+    const auto afterEntries = std::copy(entries.begin(), entries.end(), boxes.begin());
+    std::copy(results.begin(), results.end(), afterEntries);
     return boxes;
 }
 
