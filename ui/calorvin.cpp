@@ -3,17 +3,27 @@
 #include "colours.h"
 #include "fonts.h"
 #include "layout.h"
+#include "record.h"
 #include "warning_box.h"
 
 #include "evaluation.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <limits>
@@ -51,6 +61,17 @@ void SetText(QLineEdit* box, const QString& text)
 {
     box->setText(text);
     box->setCursorPosition(0);
+}
+
+// The boxes as the test on record lists them: entries in window order, then
+// results in the order they are computed.
+std::array<QLineEdit*, 15> RecordOrder(const std::array<QLineEdit*, 8>& entries,
+                                       const std::array<QLineEdit*, 7>& results)
+{
+    std::array<QLineEdit*, 15> boxes{};
+    const auto afterEntries = std::copy(entries.begin(), entries.end(), boxes.begin());
+    std::copy(results.begin(), results.end(), afterEntries);
+    return boxes;
 }
 
 QWidget* Build(const Control& c, QWidget* parent)
@@ -157,6 +178,16 @@ Calorvin::Calorvin(QWidget* parent)
 
     applyColours();
     focusable.front().second->setFocus(); // TxtPin, the lowest TabIndex
+
+    // The test on record; everything else it needs is made when first used.
+    // The window holds the shortcuts, so they work whichever box has the focus.
+    m_copyTest = new QAction(QStringLiteral("Copia la prova"), this);
+    m_copyTest->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    connect(m_copyTest, &QAction::triggered, this, &Calorvin::copyTest);
+    m_saveTest = new QAction(QString::fromUtf8("Salva come PDF\u2026"), this);
+    m_saveTest->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(m_saveTest, &QAction::triggered, this, &Calorvin::askAndSaveTestAsPdf);
+    addActions({m_copyTest, m_saveTest});
 }
 
 void Calorvin::applyColours()
@@ -208,6 +239,10 @@ void Calorvin::CmdCalcola_Click()
         for (std::size_t i = 0; i < m_results.size(); ++i)
             SetText(m_results[i], QString::fromStdString(outcome.resultTexts[i]));
 
+    m_lastWarnings.clear();
+    for (std::string_view warning : outcome.warnings)
+        m_lastWarnings << Text(warning);
+
     const QPointer<Calorvin> alive(this);
     for (std::string_view warning : outcome.warnings) {
         WarningBox::Show(this, Text(WarningTitle), Text(warning));
@@ -220,6 +255,7 @@ void Calorvin::CmdCancella_Click()
 {
     for (QLineEdit* box : m_clearOrder)
         SetText(box, QStringLiteral(" "));
+    m_lastWarnings.clear();
 }
 
 void Calorvin::CmdUscita_Click()
@@ -231,6 +267,47 @@ void Calorvin::closeEvent(QCloseEvent* event)
 {
     event->accept();
     m_endProgram();
+}
+
+void Calorvin::copyTest()
+{
+    const auto rows = record::Rows(RecordOrder(m_entries, m_results));
+    QGuiApplication::clipboard()->setMimeData(record::MimeData(rows));
+}
+
+bool Calorvin::saveTestAsPdf(const QString& path)
+{
+    const auto rows = record::Rows(RecordOrder(m_entries, m_results));
+    const QString failure =
+        record::SavePdf(path, *this, rows, m_lastWarnings, QDateTime::currentDateTime());
+    if (!failure.isEmpty())
+        WarningBox::Show(this, Text(WarningTitle), failure);
+    return failure.isEmpty();
+}
+
+void Calorvin::askAndSaveTestAsPdf()
+{
+    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Salva come PDF"),
+        documents.filePath(record::ProposedFileName(QDateTime::currentDateTime())),
+        QStringLiteral("Documenti PDF (*.pdf)"));
+    if (!path.isEmpty())
+        saveTestAsPdf(path);
+}
+
+// Only the background opens the menu: labels and lines react to no click,
+// buttons to their left click only, and boxes keep their own edit menu.
+void Calorvin::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (event->reason() != QContextMenuEvent::Mouse || childAt(event->pos())) {
+        event->ignore();
+        return;
+    }
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addActions({m_copyTest, m_saveTest});
+    menu->popup(event->globalPos());
 }
 
 void Calorvin::changeEvent(QEvent* event)

@@ -5,8 +5,10 @@
 // For tests and tools: every control carries its name as objectName,
 // e.g. findChild<QLineEdit*>("TxtPin"), findChild<QPushButton*>("CmdCalcola");
 // warnings go through WarningBox (warning_box.h); how the program ends can be
-// replaced with setEndProgram.
+// replaced with setEndProgram. The test on record (record.h) is reached by
+// Ctrl+Shift+C, Ctrl+S or the context menu on the window's background.
 
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -14,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+class QAction;
 class QLineEdit;
 
 namespace calorvin::ui {
@@ -33,18 +36,29 @@ public:
     void CmdCancella_Click();
     void CmdUscita_Click();
 
+    // The test on record: the fifteen boxes onto the clipboard, as text and
+    // as a table; the page as a PDF at path, false after a warning box
+    // saying why it could not be written.
+    void copyTest();
+    bool saveTestAsPdf(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void applyColours();
+    void askAndSaveTestAsPdf();
 
     std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
     std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
     std::array<QLineEdit*, 15> m_clearOrder{}; // the order Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // label or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
+    QStringList m_lastWarnings; // of the last Calculate; emptied by Cancella
+    QAction* m_copyTest = nullptr;
+    QAction* m_saveTest = nullptr;
 };
 
 } // namespace calorvin::ui

@@ -14,9 +14,12 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -427,6 +430,74 @@ private slots:
         // Boxes lie above the name labels that run 15 twips under them: the box's frame shows there.
         for (const char* name : {"TxtB", "TxtH", "TxtN", "TxtQ", "TxtEta", "TxtEtaw"})
             QVERIFY2(at(box(name)->x(), box(name)->geometry().center().y()) != face, name);
+    }
+
+    // The test on record: Ctrl+Shift+C in a box, or the menu on the window's background (and only there),
+    // copies the fifteen boxes as a table; nothing in the window changes.
+    void copyTheTest()
+    {
+        typeEntries(Reference);
+        click("CmdCalcola");
+        QString expected = QStringLiteral(
+            "Peso Iniziale\t20\tkg\nPeso Finale\t5\tkg\nMassa Comb. B\t45\tkg/h\nPotere Calorif. H\t500\tkJ/kg\n"
+            "Salto Termico N\t20\tK o °C\nPortata  Q\t100\tl/h\nRendimento Comb.\t80\t%\nCO al 13% di O2\t250\tmg/m³\n"
+            "Potenza Nominale P\t5\tkw\nPortata Massica Mw\t100\tkg/h\nPotenza all'acqua Pw\t2_32558139534884\tkw\n"
+            "Potenza all'aria Ph\t2_67441860465116\tkw\nCO al 13% di O2\t200\tppm\nDifferenza Peso\t15\tkg\n"
+            "Rendimento all'Acqua\t46_5116279069767\t%\n").replace(u'_', Separator);
+        box("TxtPa")->setFocus();
+        const QStringList before = texts(EntryNames + ResultNames);
+        QTest::keyClick(box("TxtPa"), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(copied->html().contains("<table") && copied->html().contains("<td>CO al 13% di O2</td><td>250</td>"));
+        QCOMPARE(texts(EntryNames + ResultNames), before);
+        QCOMPARE(QApplication::focusWidget(), box("TxtPa"));
+
+        // Right-clicks as the platform delivers them: labels and buttons open nothing, the background its menu.
+        box("TxtDp")->setText("\"a\tb\nc<&>"); // quoted for spreadsheets, escaped in HTML
+        QGuiApplication::clipboard()->clear();
+        for (const char* name : {"LBLPeso", "Label44", "CmdUscita"}) {
+            QTest::mouseClick(m_window->windowHandle(), Qt::RightButton, {},
+                              m_window->findChild<QWidget*>(name)->geometry().center());
+            QVERIFY2(!QApplication::activePopupWidget(), name);
+        }
+        QTest::mouseClick(m_window->windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().value(0)->text() + " | " + menu->actions().value(1)->text(),
+                 QString::fromUtf8("Copia la prova | Salva come PDF…"));
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 expected.replace("Differenza Peso\t15", "Differenza Peso\t\"\"\"a\tb\nc<&>\""));
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains("<td>&quot;a\tb\nc&lt;&amp;&gt;</td>"));
+    }
+
+    void saveTheTestAsPdf()
+    {
+        typeEntries(Reference);
+        click("CmdCalcola");
+        QTest::keyClick(box("TxtQ"), Qt::Key_S, Qt::ControlModifier); // asks for the file; closed unanswered
+        QCOMPARE(std::exchange(m_seen, {}).value(0).title, QStringLiteral("Salva come PDF"));
+        const QStringList before = texts(EntryNames + ResultNames);
+        QTemporaryDir dir;
+        const auto files = [&dir] { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                                      QDir::NoDotAndDotDot); };
+        QVERIFY(m_window->saveTestAsPdf(dir.filePath("prova.pdf")));
+        QFile pdf(dir.filePath("prova.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
+        QCOMPARE(files(), QStringList{"prova.pdf"}); // no temporary file left
+        // Where it cannot be written: one box says why, nothing is left behind.
+        for (const auto& [path, why] : {std::pair(dir.filePath("manca/prova.pdf"), "la cartella non esiste"),
+                                        std::pair(dir.path(), "è una cartella")}) {
+            QVERIFY(!m_window->saveTestAsPdf(path));
+            QCOMPARE(m_seen.value(0).title, QStringLiteral("Attenzione !!!"));
+            QCOMPARE(takeTexts(),
+                     QStringList{"Impossibile salvare \"" + QDir::toNativeSeparators(path) + "\": " + why});
+            QCOMPARE(files(), QStringList{"prova.pdf"});
+        }
+        QCOMPARE(texts(EntryNames + ResultNames), before);
     }
 };
 

@@ -1,0 +1,215 @@
+#include "record.h"
+
+#include "fonts.h"
+#include "layout.h"
+
+#include "evaluation.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QTextDocument>
+#include <QTextOption>
+#include <QWidget>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+namespace calorvin::ui::record {
+
+namespace {
+
+QString Text(std::string_view utf8)
+{
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QString CaptionOf(std::string_view labelName)
+{
+    const int i = layout::IndexOf(labelName);
+    return i < 0 ? QString() : Text(layout::Controls[static_cast<std::size_t>(i)].caption);
+}
+
+QString Cell(const QString& text)
+{
+    if (!text.contains(u'\t') && !text.contains(u'\n') && !text.contains(u'\r') &&
+        !text.startsWith(u'"'))
+        return text;
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString Table(const QList<Row>& rows)
+{
+    QString table = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\""
+                                   " style=\"border-collapse:collapse\">\n");
+    for (const Row& row : rows)
+        table += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>\n")
+                     .arg(row.caption.toHtmlEscaped(), row.text.toHtmlEscaped(),
+                          row.unit.toHtmlEscaped());
+    return table + QStringLiteral("</table>\n");
+}
+
+// Why the file could not be written, in the operator's language; Qt's own
+// reasons are English.
+QString Why(const QSaveFile& file, const QString& path)
+{
+    const QFileInfo target(path);
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("la cartella non esiste");
+    if (!folder.isDir())
+        return QStringLiteral("%1 non è una cartella")
+            .arg(QDir::toNativeSeparators(folder.filePath()));
+    if (target.isDir())
+        return QStringLiteral("è una cartella");
+    if (target.exists() && !target.isWritable())
+        return QStringLiteral("il file esistente è protetto da scrittura");
+    if (!folder.isWritable())
+        return QStringLiteral("non è permesso scrivere nella cartella");
+    if (file.error() == QFileDevice::WriteError)
+        return QStringLiteral("errore di scrittura, il disco potrebbe essere pieno");
+    return QStringLiteral("errore imprevisto (%1)").arg(file.errorString());
+}
+
+constexpr qreal Gap = 12; // logical pixels, between the parts of the page
+
+// The page, in logical pixels (the writer runs at 96 dpi, like the screen
+// the window is laid out for): heading, window, table, warnings.
+void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const QList<Row>& rows,
+              const QStringList& warnings, const QDateTime& when)
+{
+    const QFont headingFont = FontFor(layout::S10B);
+    painter.setFont(headingFont);
+    const QRectF heading(page.topLeft(), QSizeF(page.width(), painter.fontMetrics().height()));
+    painter.drawText(heading, Qt::AlignLeft, Text(layout::WindowTitle));
+    painter.drawText(heading, Qt::AlignRight, when.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+    const qreal top = heading.bottom() + Gap;
+
+    QString html = Table(rows);
+    if (!warnings.isEmpty()) {
+        html += QStringLiteral("<p><b>%1</b></p><ul>").arg(Text(WarningTitle).toHtmlEscaped());
+        for (const QString& warning : warnings)
+            html += QStringLiteral("<li>%1</li>").arg(warning.toHtmlEscaped());
+        html += QStringLiteral("</ul>");
+    }
+    QTextDocument document;
+    document.setDocumentMargin(0);
+    document.setDefaultFont(FontFor(layout::S10));
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere); // long digit strings too
+    document.setDefaultTextOption(option);
+    document.setHtml(html);
+    document.setTextWidth(page.width());
+
+    // The window as large as fits above the table, at most its own size; a
+    // table too long for what is left (a box may hold any amount of text)
+    // is shrunk instead, below half size for the window.
+    const QSizeF size = window.size();
+    const qreal room = page.bottom() - top - Gap;
+    qreal scale = std::min({1.0, page.width() / size.width(),
+                            (room - document.size().height()) / size.height()});
+    qreal textScale = 1;
+    if (scale < 0.5) {
+        scale = std::min(0.5, page.width() / size.width());
+        textScale = (room - scale * size.height()) / document.size().height();
+        document.setTextWidth(page.width() / textScale);
+        textScale = std::min(textScale, (room - scale * size.height()) / document.size().height());
+    }
+
+    const QRectF picture(page.left() + (page.width() - scale * size.width()) / 2, top,
+                         scale * size.width(), scale * size.height());
+    painter.save();
+    painter.translate(picture.topLeft());
+    painter.scale(scale, scale);
+    window.render(&painter, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    painter.restore();
+    painter.setPen(QPen(Qt::gray, 0));
+    painter.drawRect(picture);
+
+    painter.save();
+    painter.translate(page.left(), picture.bottom() + Gap);
+    painter.scale(textScale, textScale);
+    document.drawContents(&painter);
+    painter.restore();
+}
+
+} // namespace
+
+QList<Row> Rows(std::span<QLineEdit* const> boxes)
+{
+    QList<Row> rows;
+    for (const QLineEdit* box : boxes) {
+        const int i = layout::IndexOf(box->objectName().toStdString());
+        const layout::Control none{};
+        const layout::Control& c = i < 0 ? none : layout::Controls[static_cast<std::size_t>(i)];
+        QString unit = CaptionOf(c.unitLabel);
+        unit.remove(u'[').remove(u']');
+        rows << Row{CaptionOf(c.captionLabel) + CaptionOf(c.subscriptLabel), box->text(), unit};
+    }
+    return rows;
+}
+
+QString TabSeparated(const QList<Row>& rows)
+{
+    QString text;
+    for (const Row& row : rows)
+        text += Cell(row.caption) + u'\t' + Cell(row.text) + u'\t' + Cell(row.unit) + u'\n';
+    return text;
+}
+
+QString Html(const QList<Row>& rows)
+{
+    return QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>\n") + Table(rows) +
+           QStringLiteral("</body></html>\n");
+}
+
+QMimeData* MimeData(const QList<Row>& rows)
+{
+    auto* data = new QMimeData;
+    data->setText(TabSeparated(rows));
+    data->setHtml(Html(rows));
+    return data;
+}
+
+QString ProposedFileName(const QDateTime& when)
+{
+    return when.toString(QStringLiteral("'Calorvin 'yyyy-MM-dd HH.mm'.pdf'"));
+}
+
+QString SavePdf(const QString& path, QWidget& window, const QList<Row>& rows,
+                const QStringList& warnings, const QDateTime& when)
+{
+    QSaveFile file(path);
+    bool drawn = false;
+    if (file.open(QIODevice::WriteOnly)) {
+        QPdfWriter pdf(&file);
+        pdf.setResolution(96);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        pdf.setTitle(Text(layout::WindowTitle));
+        pdf.setCreator(QStringLiteral("Calorvin"));
+        QPainter painter;
+        if (painter.begin(&pdf)) {
+            const QRectF page(0, 0, pdf.width(), pdf.height());
+            DrawPage(painter, page, window, rows, warnings, when);
+            drawn = painter.end();
+        }
+    }
+    if (drawn && file.commit())
+        return {};
+    const QString why = Why(file, path); // before the temporary file goes
+    file.cancelWriting();
+    return QStringLiteral("Impossibile salvare \"%1\": %2")
+        .arg(QDir::toNativeSeparators(path), why);
+}
+
+} // namespace calorvin::ui::record
