@@ -34,6 +34,7 @@ public:
     void CmdUscita_Click();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -45,6 +46,7 @@ private:
     std::array<QLineEdit*, 15> m_clearOrder{}; // the order Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // label or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
+    bool m_showingWarnings = false; // a Calculate's warning boxes are being shown
 };
 
 } // namespace calorvin::ui

@@ -20,7 +20,9 @@ namespace calorvin::ui {
 // tahomabd.ttf draws regular strokes at bold widths, while Qt's synthetic
 // bold of the regular face is truly bold (and its slant serves S10BI).
 // "Verdana" becomes DejaVu Sans, closest to it in shapes and widths;
-// "Garamond" becomes EB Garamond 12, with a real bold. Each key takes the
+// "Garamond" becomes Linux Libertine O Bold, a Garamond-like face whose
+// figures stand on the line as Garamond's do ("14785" in the heading); EB
+// Garamond's bold has only old-style figures, which hang below it. Each key takes the
 // first face present, ending in one from fonts-dejavu-core.
 //
 // Sizes are logical pixels (8.25 pt = 11 px, 9.75 pt = 13 px, 14.25 pt =
@@ -74,7 +76,8 @@ QFont FontFor(layout::Font key)
     using enum layout::Font;
     static const QString sans = FirstPresent({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed")});
     static const QString verdana = FirstPresent({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
-    static const QString garamond = FirstPresent({QStringLiteral("Garamond"), QStringLiteral("EB Garamond 12"),
+    static const QString garamond = FirstPresent({QStringLiteral("Garamond"), QStringLiteral("Linux Libertine O"),
+                                                  QStringLiteral("EB Garamond 12"),
                                                   QStringLiteral("DejaVu Serif")});
     switch (key) {
     case S8: return Make(sans, 11, false, false, SansStretch);

@@ -35,6 +35,7 @@ struct Control {
     Ink ink = Ink::NoInk;
     Align align = Align::Left;
     std::string_view under = {}; // lines only: the label just above the line
+    std::string_view buddy = {}; // boxes only: the name label that captions the box
 };
 
 using enum Kind;
@@ -49,9 +50,9 @@ inline constexpr std::string_view WindowTitle =
 
 // Every box is 735 x 255 in font S8; every button 1215 x 375 in font S10.
 constexpr Control TextBox(std::string_view name, int left, int top, int tabIndex,
-                          std::string_view accessibleName)
+                          std::string_view accessibleName, std::string_view buddy)
 {
-    return {Box, name, accessibleName, left, top, 735, 255, tabIndex, S8};
+    return {Box, name, accessibleName, left, top, 735, 255, tabIndex, S8, NoInk, Left, {}, buddy};
 }
 constexpr Control PushButton(std::string_view name, std::string_view caption, int left,
                              int top, int tabIndex)
@@ -75,66 +76,66 @@ inline constexpr std::array Controls = {
 
     // Entry rows: name label, entry box, unit label
     Control{Label, "LBLPeso",    "Peso Iniziale",      480, 1560, 1215, 255,  1, S10, Desktop},
-    TextBox(       "TxtPin",                          2280, 1560,              2, "Peso Iniziale [kg]"),
+    TextBox(       "TxtPin",                          2280, 1560,              2, "Peso Iniziale [kg]", "LBLPeso"),
     Control{Label, "Label6",     "[kg]",              3120, 1560,  375, 255, 15, S10, Desktop},
 
     Control{Label, "LBLPout",    "Peso Finale",        480, 2160, 1095, 255, 11, S10, Desktop},
-    TextBox(       "TxtPout",                         2280, 2160,              9, "Peso Finale [kg]"),
+    TextBox(       "TxtPout",                         2280, 2160,              9, "Peso Finale [kg]", "LBLPout"),
     Control{Label, "Label7",     "[kg]",              3120, 2160,  375, 255, 16, S10, Desktop},
 
     Control{Label, "LBLAltezza", "Massa Comb. B",      480, 2760, 1815, 255,  8, S10, Desktop},
-    TextBox(       "TxtB",                            2280, 2760,             12, "Massa Comb. B [kg/h]"),
+    TextBox(       "TxtB",                            2280, 2760,             12, "Massa Comb. B [kg/h]", "LBLAltezza"),
     Control{Label, "Label9",     "[kg/h]",            3120, 2760,  615, 255, 18, S10, Desktop},
 
     Control{Label, "Label10",    "Potere Calorif. H",  480, 3360, 1815, 255, 20, S10, Desktop},
-    TextBox(       "TxtH",                            2280, 3360,             19, "Potere Calorif. H [kJ/kg]"),
+    TextBox(       "TxtH",                            2280, 3360,             19, "Potere Calorif. H [kJ/kg]", "Label10"),
     Control{Label, "Label11",    "[kJ/kg]",           3120, 3360,  615, 255, 21, S10, Desktop},
 
     Control{Label, "Label12",    "Salto Termico N",    480, 3960, 1815, 255, 23, S10, Desktop},
-    TextBox(       "TxtN",                            2280, 3960,             22, "Salto Termico N [K] o [°C]"),
+    TextBox(       "TxtN",                            2280, 3960,             22, "Salto Termico N [K] o [°C]", "Label12"),
     Control{Label, "Label13",    "[K] o [°C]",        3120, 3960,  855, 255, 24, S10, Desktop},
 
     Control{Label, "Label14",    "Portata  Q",         480, 4560, 1815, 255, 26, S10, Desktop},
-    TextBox(       "TxtQ",                            2280, 4560,             25, "Portata  Q [l/h]"),
+    TextBox(       "TxtQ",                            2280, 4560,             25, "Portata  Q [l/h]", "Label14"),
     Control{Label, "Label15",    "[l/h]",             3120, 4560,  375, 255, 27, S10, Desktop},
 
     Control{Label, "Label16",    "Rendimento Comb.",   480, 5160, 1815, 255, 29, S10, Desktop},
-    TextBox(       "TxtEta",                          2280, 5160,             28, "Rendimento Comb. [%]"),
+    TextBox(       "TxtEta",                          2280, 5160,             28, "Rendimento Comb. [%]", "Label16"),
     Control{Label, "Label47",    "[%]",               3120, 5160,  495, 255, 68, S10, Desktop},
 
     Control{Label, "Label17",    "CO al 13% di O",     480, 5760, 1335, 255, 31, S10, Desktop},
     Control{Label, "Label19",    "2",                 1800, 5880,  135, 255, 33, S8,  Desktop},
-    TextBox(       "TxtCO",                           2280, 5760,             30, "CO al 13% di O2 [mg/m³]"),
+    TextBox(       "TxtCO",                           2280, 5760,             30, "CO al 13% di O2 [mg/m³]", "Label17"),
     Control{Label, "Label18",    "[mg/m³]",           3120, 5760,  735, 255, 32, S10, Desktop},
 
     // Result rows, in their order on screen: name label, result box, unit label
     Control{Label, "Label20",    "Portata Massica Mw",   5280, 1560, 1935, 255, 35, S10, Desktop},
-    TextBox(       "TxtMw",                             7440, 1560,             34, "Portata Massica Mw [kg/h]"),
+    TextBox(       "TxtMw",                             7440, 1560,             34, "Portata Massica Mw [kg/h]", "Label20"),
     Control{Label, "Label21",    "[kg/h]",              8280, 1560,  495, 255, 36, S10, Desktop},
 
     Control{Label, "Label22",    "Potenza Nominale P",   5280, 2160, 1935, 255, 38, S10, Desktop},
-    TextBox(       "TxtP",                              7440, 2160,             37, "Potenza Nominale P [kw]"),
+    TextBox(       "TxtP",                              7440, 2160,             37, "Potenza Nominale P [kw]", "Label22"),
     Control{Label, "Label23",    "[kw]",                8280, 2160,  495, 255, 39, S10, Desktop},
 
     Control{Label, "Label24",    "Potenza all'acqua Pw", 5280, 2760, 1935, 255, 41, S10, Desktop},
-    TextBox(       "TxtPw",                             7440, 2760,             40, "Potenza all'acqua Pw [kw]"),
+    TextBox(       "TxtPw",                             7440, 2760,             40, "Potenza all'acqua Pw [kw]", "Label24"),
     Control{Label, "Label25",    "[kw]",                8280, 2760,  495, 255, 42, S10, Desktop},
 
     Control{Label, "Label26",    "Potenza all'aria Ph",  5280, 3360, 1935, 255, 44, S10, Desktop},
-    TextBox(       "TxtPa",                             7440, 3360,             43, "Potenza all'aria Ph [kw]"),
+    TextBox(       "TxtPa",                             7440, 3360,             43, "Potenza all'aria Ph [kw]", "Label26"),
     Control{Label, "Label27",    "[kw]",                8280, 3360,  495, 255, 45, S10, Desktop},
 
     Control{Label, "Label49",    "Rendimento all'Acqua", 5280, 3960, 2175, 255, 71, S10, Desktop},
-    TextBox(       "TxtEtaw",                           7440, 3960,             69, "Rendimento all'Acqua [%]"),
+    TextBox(       "TxtEtaw",                           7440, 3960,             69, "Rendimento all'Acqua [%]", "Label49"),
     Control{Label, "Label48",    "[%]",                 8280, 3960,  375, 255, 70, S10, Desktop},
 
     Control{Label, "Label28",    "CO al 13% di O",       5280, 4560, 1335, 255, 47, S10, Desktop},
     Control{Label, "Label30",    "2",                   6600, 4680,  135, 255, 49, S8,  Desktop},
-    TextBox(       "TxtCOppm",                          7440, 4560,             46, "CO al 13% di O2 [ppm]"),
+    TextBox(       "TxtCOppm",                          7440, 4560,             46, "CO al 13% di O2 [ppm]", "Label28"),
     Control{Label, "Label29",    "[ppm]",               8280, 4560,  735, 255, 48, S10, Desktop},
 
     Control{Label, "Label45",    "Differenza Peso",      5280, 5160, 1575, 255, 66, S10, Desktop},
-    TextBox(       "TxtDp",                             7440, 5160,             65, "Differenza Peso [kg]"),
+    TextBox(       "TxtDp",                             7440, 5160,             65, "Differenza Peso [kg]", "Label45"),
     Control{Label, "Label46",    "[kg]",                8280, 5160,  375, 255, 67, S10, Desktop},
 
     // Push buttons
@@ -230,6 +231,15 @@ constexpr bool LinesLieUnderALabel()
     return true;
 }
 static_assert(LinesLieUnderALabel());
+
+constexpr bool BoxesHaveANameLabel()
+{
+    for (const Control& c : Controls)
+        if (c.kind == Box && (IndexOf(c.buddy) < 0 || Controls[static_cast<std::size_t>(IndexOf(c.buddy))].kind != Label))
+            return false;
+    return true;
+}
+static_assert(BoxesHaveANameLabel());
 
 // Stacking, bottom first: labels by TabIndex, each line just
 // below the label it names, then boxes and buttons above everything.

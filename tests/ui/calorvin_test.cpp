@@ -3,7 +3,7 @@
 // table. Parsing and the gates in detail are the core tests' business; here each kind of outcome is met once.
 
 #include "calorvin.h"
-#include "fonts.h"
+#include "application.h"
 #include "warning_box.h"
 
 #include <QApplication>
@@ -139,7 +139,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(Separator == "." || Separator == ",", "run through CTest, which sets CALORVIN_TEST_DECIMAL");
-        calorvin::ui::SetUpFonts();
+        calorvin::ui::SetUpApplication(*qApp, false);
         connect(&m_watchdog, &QTimer::timeout, this, &TestCalorvin::poll);
     }
 
