@@ -20,6 +20,24 @@ static void RegisterResources()
 
 namespace calorvin::ui {
 
+namespace {
+
+// Qt's Italian calls a box's Redo "Rifai"; the original platform's Italian
+// edit menus say "Ripeti".
+class ItalianEditMenu final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        if (qstrcmp(context, "QLineEdit") == 0 && qstrcmp(source, "&Redo") == 0)
+            return QStringLiteral("&Ripeti");
+        return {};
+    }
+};
+
+} // namespace
+
 bool StyleChosenByUser(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE"))
@@ -54,6 +72,8 @@ void SetUpApplication(QApplication& app, bool styleChosenByUser)
             QApplication::installTranslator(qtTexts);
         else
             delete qtTexts;
+        if (locale.language() == QLocale::Italian)
+            QApplication::installTranslator(new ItalianEditMenu(&app)); // consulted first
     }
 
     RegisterResources();
