@@ -55,7 +55,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # faces the window uses (DejaVu Sans Oblique, the italic Verdana stand-in, is
 # in fonts-dejavu-extra).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins (>= 6.4), qt6-translations-l10n, fonts-wine, fonts-ebgaramond, fonts-dejavu-core, fonts-dejavu-extra")
+    "qt6-qpa-plugins (>= 6.4), qt6-translations-l10n, fonts-wine, fonts-linuxlibertine, fonts-dejavu-core, fonts-dejavu-extra")
 # dpkg-shlibdeps (dpkg-dev) adds the libraries the binary links, with their
 # versions (libqt6widgets6, libqt6gui6, libqt6core6, libc6, libstdc++6);
 # cpack needs file to find the binary for it, and stops without it. Without

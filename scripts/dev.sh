@@ -17,13 +17,13 @@ run_packages=(
   build-essential       # g++, make; dpkg-dev, whose dpkg-shlibdeps names the package's libraries
   cmake                 # configure and build (CMake >= 3.25, CMakePresets.json)
   ninja-build           # the presets' generator
+  pkg-config            # some of Qt 6's CMake dependency lookups use it
   qt6-base-dev          # Qt 6 Widgets: find_package(Qt6 COMPONENTS Widgets) in ui/
-  libharfbuzz-dev       # HarfBuzz headers and CMake files (text shaping)
   qt6-translations-l10n # Qt's own translations, read at run time
   fonts-wine            # Tahoma, the stand-in for MS Sans Serif
   fonts-dejavu-core     # DejaVu Sans (for Verdana) and DejaVu Serif
   fonts-dejavu-extra    # DejaVu Sans Oblique (Verdana's italic) and DejaVu Sans Condensed
-  fonts-ebgaramond      # EB Garamond 12, the heading
+  fonts-linuxlibertine  # Linux Libertine O Bold, the heading (lining figures)
 )
 # What the tests, fuzz targets, benchmarks and the install check add (scripts/dev.sh test).
 test_packages=(

@@ -4,10 +4,13 @@
 #include "fonts.h"
 #include "layout.h"
 #include "record.h"
+#include "text_box.h"
 #include "warning_box.h"
 
 #include "evaluation.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -17,6 +20,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -93,7 +97,7 @@ QWidget* Build(const Control& c, QWidget* parent)
         return label;
     }
     case Box: {
-        auto* box = new QLineEdit(parent);
+        auto* box = new TextBox(parent);
         box->setAlignment(Qt::AlignCenter);
         box->setMaxLength(std::numeric_limits<int>::max()); // no length limit
         box->setFrame(true);
@@ -126,11 +130,26 @@ QWidget* Build(const Control& c, QWidget* parent)
     return nullptr;
 }
 
+// The window is a frame to assistive tools, not a filler inside one.
+QAccessibleInterface* AccessibleWindow(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(Calorvin::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
+bool IsEnter(const QKeyEvent* key)
+{
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
 } // namespace
 
 Calorvin::Calorvin(QWidget* parent)
     : QWidget(parent), m_endProgram([] { QCoreApplication::exit(0); })
 {
+    static const bool accessibleWindow = (QAccessible::installFactory(AccessibleWindow), true);
+    Q_UNUSED(accessibleWindow);
     setObjectName(QStringLiteral("Calorvin"));
     setWindowTitle(Text(WindowTitle));
     setAutoFillBackground(true);
@@ -154,6 +173,7 @@ Calorvin::Calorvin(QWidget* parent)
             m_inked.emplace_back(widget, c->ink == Highlight);
         if (c->kind == Button) {
             auto* button = static_cast<QPushButton*>(widget);
+            button->installEventFilter(this); // Enter presses a focused button
             if (c->name == "CmdCalcola")
                 connect(button, &QPushButton::clicked, this, &Calorvin::CmdCalcola_Click);
             else if (c->name == "CmdCancella")
@@ -175,6 +195,15 @@ Calorvin::Calorvin(QWidget* parent)
     std::transform(EntryBoxes.begin(), EntryBoxes.end(), m_entries.begin(), box);
     std::transform(ResultBoxes.begin(), ResultBoxes.end(), m_results.begin(), box);
     std::transform(ClearOrder.begin(), ClearOrder.end(), m_clearOrder.begin(), box);
+
+    // Assistive tools read each box with its caption and its role in the test.
+    for (const Control& c : Controls)
+        if (c.kind == Box)
+            findChild<QLabel*>(Text(c.captionLabel), Qt::FindDirectChildrenOnly)->setBuddy(box(c.name));
+    for (QLineEdit* entry : m_entries)
+        entry->setAccessibleDescription(QStringLiteral("dato in ingresso"));
+    for (QLineEdit* result : m_results)
+        result->setAccessibleDescription(QStringLiteral("dato in uscita"));
 
     applyColours();
     focusable.front().second->setFocus(); // TxtPin, the lowest TabIndex
@@ -223,8 +252,26 @@ void Calorvin::setEndProgram(std::function<void()> endProgram)
     m_endProgram = std::move(endProgram);
 }
 
+bool Calorvin::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter or keypad Enter on a focused button presses it, as on the
+    // original platform; no button is the window's default, so Enter in a box
+    // and Esc anywhere press nothing.
+    if (event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event))) {
+        if (auto* button = qobject_cast<QPushButton*>(watched)) {
+            button->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void Calorvin::CmdCalcola_Click()
 {
+    // While one run's warnings are up, a press that reaches a button anyway
+    // (an assistive tool can press one through a modal box) does nothing.
+    if (m_showingWarnings)
+        return;
     std::array<std::string, EntryCount> texts;
     std::array<std::string_view, EntryCount> views;
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -244,15 +291,19 @@ void Calorvin::CmdCalcola_Click()
         m_lastWarnings << Text(warning);
 
     const QPointer<Calorvin> alive(this);
+    m_showingWarnings = true;
     for (std::string_view warning : outcome.warnings) {
         WarningBox::Show(this, Text(WarningTitle), Text(warning));
         if (!alive)
             return;
     }
+    m_showingWarnings = false;
 }
 
 void Calorvin::CmdCancella_Click()
 {
+    if (m_showingWarnings)
+        return;
     for (QLineEdit* box : m_clearOrder)
         SetText(box, QStringLiteral(" "));
     m_lastWarnings.clear();
@@ -260,6 +311,8 @@ void Calorvin::CmdCancella_Click()
 
 void Calorvin::CmdUscita_Click()
 {
+    if (m_showingWarnings)
+        return;
     m_endProgram();
 }
 

@@ -43,6 +43,7 @@ public:
     bool saveTestAsPdf(const QString& path);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -59,6 +60,7 @@ private:
     QStringList m_lastWarnings; // of the last Calculate; emptied by Cancella
     QAction* m_copyTest = nullptr;
     QAction* m_saveTest = nullptr;
+    bool m_showingWarnings = false; // a Calculate's warning boxes are being shown
 };
 
 } // namespace calorvin::ui

@@ -1,6 +1,6 @@
+#include "application.h"
 #include "calorvin.h"
 #include "command_line.h"
-#include "fonts.h"
 
 #include <QApplication>
 
@@ -9,10 +9,11 @@ int main(int argc, char* argv[])
     // --help, --version and --csv end here: no window, no display needed.
     if (const std::optional<int> status = calorvin::ui::RunCommandLine(argc, argv))
         return *status;
+    const bool styleChosen = calorvin::ui::StyleChosenByUser(argc, argv);
     const std::unique_ptr<QApplication> app = calorvin::ui::CreateApplication(argc, argv);
     if (!app)
         return 2; // an argument neither Qt nor we know, already reported
-    calorvin::ui::SetUpFonts();
+    calorvin::ui::SetUpApplication(*app, styleChosen);
     calorvin::ui::Calorvin window;
     window.show();
     return app->exec();

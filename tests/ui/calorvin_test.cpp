@@ -3,9 +3,10 @@
 // table. Parsing and the gates in detail are the core tests' business; here each kind of outcome is met once.
 
 #include "calorvin.h"
-#include "fonts.h"
+#include "application.h"
 #include "warning_box.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -22,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <memory>
 #include <utility>
@@ -142,7 +145,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(Separator == "." || Separator == ",", "run through CTest, which sets CALORVIN_TEST_DECIMAL");
-        calorvin::ui::SetUpFonts();
+        calorvin::ui::SetUpApplication(*qApp, false);
         connect(&m_watchdog, &QTimer::timeout, this, &TestCalorvin::poll);
     }
 
@@ -241,6 +244,7 @@ private slots:
         QStringList copied;
         QList<bool> closed;
         m_onBox = [&](QMessageBox* box) {
+            QCOMPARE(box->icon(), QMessageBox::Information);
             QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
             copied << QGuiApplication::clipboard()->text();
             QTest::keyClick(box, m_seen.size() == 1 ? Qt::Key_Escape : Qt::Key_Return);
@@ -284,7 +288,7 @@ private slots:
         QCOMPARE(results(), QStringList(7, " "));
     }
 
-    void tabCycleWithEnterAndEscapePressingNothing()
+    void tabCycleWithEnterPressingOnlyButtons()
     {
         typeEntries(Reference);
         box("TxtPin")->setFocus();
@@ -294,16 +298,110 @@ private slots:
                 expected << TabCycle[(backward ? TabCycle.size() - i : i) % TabCycle.size()];
                 QTest::keyClick(QApplication::focusWidget(), backward ? Qt::Key_Backtab : Qt::Key_Tab,
                                 backward ? Qt::ShiftModifier : Qt::NoModifier);
-                for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-                    QTest::keyClick(QApplication::focusWidget(), key);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                if (qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+                    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+                        QTest::keyClick(QApplication::focusWidget(), key);
                 visited << QApplication::focusWidget()->objectName();
             }
             QCOMPARE(visited, expected);
         }
-        // Calcola would have written results, Cancella blanked the entries, Uscita or closing ended the program.
+        // Calcola would have written results, Cancella blanked the entries, Uscita ended the program.
         QCOMPARE(results(), QStringList(7, QString()));
         QCOMPARE(box("TxtPin")->text(), QStringLiteral("20"));
         QCOMPARE(m_endRequests, 0);
+
+        // Enter and keypad Enter on a focused button press it, as a click does.
+        QTest::keyClick(button("CmdCalcola"), Qt::Key_Return);
+        QCOMPARE(results().at(0), QStringLiteral("5"));
+        QTest::keyClick(button("CmdCancella"), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(texts(EntryNames + ResultNames), QStringList(15, " "));
+        QTest::keyClick(button("CmdUscita"), Qt::Key_Return);
+        QCOMPARE(m_endRequests, 1);
+    }
+
+    void noSecondRunWhileWarningsShow()
+    {
+        // A press that reaches a button while a warning is up (an assistive tool can) does nothing.
+        int presses = 0;
+        m_onBox = [&](QMessageBox*) {
+            ++presses;
+            for (const char* name : {"CmdCalcola", "CmdCancella", "CmdUscita"})
+                button(name)->click();
+        };
+        typeEntries({"20", "5", "45", "500", "20", "100", "80", "-5"});
+        click("CmdCalcola");
+        QCOMPARE(takeTexts(), Warnings({8}));
+        QCOMPARE(presses, 1);
+        QCOMPARE(box("TxtPin")->text(), QStringLiteral("20"));
+        QCOMPARE(m_endRequests, 0);
+    }
+
+    void boxesForReading_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("at");        // the character under the pointer
+        QTest::addColumn<QString>("selected"); // by a double-click there
+        QTest::newRow("sign") << "-3.63604651162791" << 0 << "-3.63604651162791";
+        QTest::newRow("after the point") << "-3.63604651162791" << 9 << "-3.63604651162791";
+        QTest::newRow("comma") << "2,32558139534884" << 1 << "2,32558139534884";
+        QTest::newRow("exponent") << "5.00000000000007E-02" << 18 << "5.00000000000007E-02";
+        QTest::newRow("number before a unit") << " 20 kg" << 2 << "20";
+        QTest::newRow("unit") << " 20 kg" << 5 << "kg";
+    }
+
+    void boxesForReading()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, at);
+        QFETCH(QString, selected);
+        QLineEdit* dp = box("TxtDp");
+        dp->setText(text);
+        const auto x = [dp](int i) { dp->setCursorPosition(i); return dp->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(); };
+        dp->setCursorPosition(0); // the text's start shows, as the window leaves it
+        if (x(at + 1) > x(at)) { // the character shows in the box
+            QTest::mouseDClick(dp, Qt::LeftButton, {}, QPoint((x(at) + x(at + 1)) / 2, dp->height() / 2));
+            QCOMPARE(dp->selectedText(), selected);
+        }
+        // The whole text as a tooltip, only where it does not fit the box.
+        QHelpEvent hover(QEvent::ToolTip, dp->rect().center(), dp->mapToGlobal(dp->rect().center()));
+        QApplication::sendEvent(dp, &hover);
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), text.size() > 8 ? text : QString());
+        QToolTip::hideText();
+    }
+
+    void classicLookAndAssistiveTools()
+    {
+        // Sunken boxes and raised buttons: dark top-left and light bottom-right edges, or the reverse.
+        const QImage image = m_window->grab().toImage();
+        const auto lightness = [&](QPoint p) { return image.pixelColor(p).lightness(); };
+        for (QWidget* w : {static_cast<QWidget*>(box("TxtPin")), static_cast<QWidget*>(button("CmdCalcola"))}) {
+            const QRect r = w->geometry();
+            const bool sunken = qobject_cast<QLineEdit*>(w);
+            QVERIFY2((lightness(r.topLeft() + QPoint(1, 1)) < lightness(r.bottomRight() - QPoint(1, 1))) == sunken,
+                     qPrintable(w->objectName()));
+        }
+        QVERIFY(!m_window->windowIcon().pixmap(32).isNull());
+
+        QCOMPARE(QAccessible::queryAccessibleInterface(m_window.get())->role(), QAccessible::Window);
+        QAccessibleInterface* co = QAccessible::queryAccessibleInterface(box("TxtCO"));
+        QCOMPARE(co->relations(QAccessible::Label).value(0).first->text(QAccessible::Name),
+                 QStringLiteral("CO al 13% di O"));
+        QCOMPARE(co->text(QAccessible::Description), QStringLiteral("dato in ingresso"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(box("TxtDp"))->text(QAccessible::Description),
+                 QStringLiteral("dato in uscita"));
+
+        // The toolkit's own texts follow the locale: Italian under it_IT, when Qt's translations are installed.
+        if (Separator == ",") {
+            if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_it.qm"))
+                QSKIP("Qt's Italian translation is not installed (qt6-translations-l10n)");
+            std::unique_ptr<QMenu> menu(box("TxtPin")->createStandardContextMenu());
+            QStringList actions;
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    actions << a->text().section(u'\t', 0, 0).remove(u'&');
+            QCOMPARE(actions.join(", "), QStringLiteral("Annulla, Ripeti, Taglia, Copia, Incolla, Elimina, Seleziona tutto"));
+        }
     }
 
     void exitEndsTheEventLoopWithStatusZero()
@@ -379,7 +477,7 @@ private slots:
         QTest::newRow("S10BI") << "LBLFormula" << "13 bold italic" << -1 << "";
         QTest::newRow("V10B") << "Label2" << "13 bold" << -1 << "DejaVu Sans";
         QTest::newRow("V10I") << "Label1" << "13 italic" << -1 << "";
-        QTest::newRow("G14B") << "LBLIntestazione" << "19 bold" << -1 << "EB Garamond 12";
+        QTest::newRow("G14B") << "LBLIntestazione" << "19 bold" << -1 << "Linux Libertine O";
     }
 
     void fonts()

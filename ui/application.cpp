@@ -1,0 +1,88 @@
+#include "application.h"
+
+#include "fonts.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPalette>
+#include <QTranslator>
+
+#include <cstring>
+
+// The icon's resource lives in this static library; a program linking it
+// must register it before use.
+static void RegisterResources()
+{
+    Q_INIT_RESOURCE(calorvin);
+}
+
+namespace calorvin::ui {
+
+namespace {
+
+// Qt's Italian calls a box's Redo "Rifai"; the original platform's Italian
+// edit menus say "Ripeti".
+class ItalianEditMenu final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        if (qstrcmp(context, "QLineEdit") == 0 && qstrcmp(source, "&Redo") == 0)
+            return QStringLiteral("&Ripeti");
+        return {};
+    }
+};
+
+} // namespace
+
+bool StyleChosenByUser(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strncmp(arg, "--", 2) == 0)
+            ++arg; // Qt takes its options with one dash or two
+        if (std::strcmp(arg, "-style") == 0 || std::strncmp(arg, "-style=", 7) == 0)
+            return true;
+    }
+    return false;
+}
+
+void SetUpApplication(QApplication& app, bool styleChosenByUser)
+{
+    // The classic 3-D look: sunken boxes, raised buttons. The colours stay
+    // those of the platform's palette, which the style would replace.
+    if (!styleChosenByUser) {
+        const QPalette palette = QApplication::palette();
+        QApplication::setStyle(QStringLiteral("Windows"));
+        QApplication::setPalette(palette);
+    }
+
+    // The toolkit's own texts (a box's edit menu) in the user's language;
+    // without a translation they stay English. Our texts are Italian anyway.
+    const QLocale locale = QLocale::system();
+    if (locale.language() != QLocale::C && locale.language() != QLocale::English) {
+        auto* qtTexts = new QTranslator(&app);
+        if (qtTexts->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(qtTexts);
+        else
+            delete qtTexts;
+        if (locale.language() == QLocale::Italian)
+            QApplication::installTranslator(new ItalianEditMenu(&app)); // consulted first
+    }
+
+    RegisterResources();
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/calorvin/calorvin-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+
+    SetUpFonts();
+}
+
+} // namespace calorvin::ui

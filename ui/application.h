@@ -1,0 +1,18 @@
+#pragma once
+
+// What the program sets up once for the whole application, shared with the
+// tests so that they see the window as the user does: the classic style, the
+// toolkit's own texts in the user's language, the fonts and the window icon.
+
+class QApplication;
+
+namespace calorvin::ui {
+
+// Whether the command line (-style) or the environment (QT_STYLE_OVERRIDE)
+// names a style. Read before QApplication takes its options out of argv.
+bool StyleChosenByUser(int argc, char** argv);
+
+// Call once, after the QApplication exists and before the window is built.
+void SetUpApplication(QApplication& app, bool styleChosenByUser);
+
+} // namespace calorvin::ui
