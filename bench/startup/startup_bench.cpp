@@ -176,8 +176,8 @@ std::string BuildStamp(const std::string& path)
 }
 
 // Ratios mean something only between programs built alike: the same tree's
-// floor and window differ by the window's work, but two build types of the
-// same bare window already differ by a fifth in start-up.
+// floor and window differ by the window's work alone, while the same bare
+// window built two ways can differ by more than the 10 % the goal allows.
 void CheckBuiltAlike(std::vector<Program>& programs)
 {
     for (auto& p : programs)
