@@ -2,10 +2,10 @@
 # Builds a Release tree and runs every benchmark, then prints one table:
 # the core's evaluation (Google Benchmark), the start-up of the program against
 # a bare Qt window under Xvfb (time to the window's map, peak memory), and the
-# time of "Calcola" on the real window. The window and the bare one are built in
-# the same tree, so alike; the harness checks it. Run scripts/dev.sh once before, for the
-# packages. The machine may be shared: read the ratios against the baselines,
-# which are measured in the same run.
+# time of "Calcola" on the real window. The window and the bare one are built
+# in the same tree, so alike; the harness checks it. Run scripts/dev.sh once
+# before, for the packages. The machine may be shared: read the ratios against
+# the baselines, which are measured in the same run.
 #
 #   scripts/bench.sh
 # Environment: CALORVIN_BENCH_BUILD  build folder (default build/bench)
