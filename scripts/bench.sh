@@ -2,9 +2,10 @@
 # Builds a Release tree and runs every benchmark, then prints one table:
 # the core's evaluation (Google Benchmark), the start-up of the program against
 # a bare Qt window under Xvfb (time to the window's map, peak memory), and the
-# time of "Calcola" on the real window. Run scripts/dev.sh test once before, for the
-# packages. The machine may be shared: read the ratios against the baselines,
-# which are measured in the same run.
+# time of "Calcola" on the real window. The window and the bare one are built
+# in the same tree, so alike; the harness checks it. Run scripts/dev.sh test once
+# before, for the packages. The machine may be shared: read the ratios against
+# the baselines, which are measured in the same run.
 #
 #   scripts/bench.sh
 # Environment: CALORVIN_BENCH_BUILD  build folder (default build/bench)
@@ -79,7 +80,10 @@ if [ -x "$bench/startup/calculate_bench" ]; then
   "$bench/startup/calculate_bench" --tsv 2>>"$log" >> "$rows"
 fi
 
+# Lines that start with "#" are notes, printed under the table.
 awk -F'\t' '
   BEGIN { printf "%-32s %-32s %4s %10s %10s %10s %10s %10s %-4s %s\n", "benchmark", "case", "runs", "median", "q1", "q3", "min", "max", "unit", "against baseline / goal" }
+  /^#/ { notes = notes substr($0, 3) "\n"; next }
+  END { printf "%s", notes }
   { printf "%-32s %-32s %4s %10.5g %10.5g %10.5g %10.5g %10.5g %-4s %s\n", $1, $2, $3, $4, $5, $6, $7, $8, $9, $10 }
 ' "$rows"

@@ -169,7 +169,7 @@ Calorvin::Calorvin(QWidget* parent)
         widget->setObjectName(Text(c->name));
         if (c->kind == Box || c->kind == Button)
             focusable.emplace_back(c->tabIndex, widget);
-        if (c->ink != NoInk)
+        if (c->ink == Highlight || c->kind == Line)
             m_inked.emplace_back(widget, c->ink == Highlight);
         if (c->kind == Button) {
             auto* button = static_cast<QPushButton*>(widget);
@@ -223,26 +223,24 @@ void Calorvin::applyColours()
 {
     const SystemColours colours = CurrentColours();
 
+    // One palette for the window, which every control inherits: captions in
+    // the desktop colour on the button face, boxes in the window colours.
+    // Only the highlighted captions and the lines differ.
     QPalette window = palette();
     window.setColor(QPalette::Window, colours.buttonFace);
     window.setColor(QPalette::Button, colours.buttonFace);
+    window.setColor(QPalette::WindowText, colours.desktop);
+    window.setColor(QPalette::Base, colours.window);
+    window.setColor(QPalette::Text, colours.windowText);
     setPalette(window);
 
-    for (QLineEdit* box : m_clearOrder) { // every box
-        QPalette p = box->palette();
-        p.setColor(QPalette::Base, colours.window);
-        p.setColor(QPalette::Text, colours.windowText);
-        box->setPalette(p);
-    }
     for (const auto& [widget, highlight] : m_inked) {
         const QColor colour = highlight ? colours.highlight : colours.desktop;
         QPalette p = widget->palette();
-        if (qobject_cast<QLabel*>(widget)) {
-            p.setColor(QPalette::Window, colours.buttonFace);
+        if (qobject_cast<QLabel*>(widget))
             p.setColor(QPalette::WindowText, colour);
-        } else { // a line: filled in its colour
+        else // a line: filled in its colour
             p.setColor(QPalette::Window, colour);
-        }
         widget->setPalette(p);
     }
 }

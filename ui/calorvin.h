@@ -55,7 +55,7 @@ private:
     std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
     std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
     std::array<QLineEdit*, 15> m_clearOrder{}; // the order Cancella blanks them
-    std::vector<std::pair<QWidget*, bool>> m_inked; // label or line; true: highlight, else desktop
+    std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
     QStringList m_lastWarnings; // of the last Calculate; emptied by Cancella
     QAction* m_copyTest = nullptr;

@@ -2,9 +2,16 @@
 // peak resident memory, for each program given, run by run in alternation.
 // The first program is the baseline; the others are reported as ratios of it.
 //
-//   startup_bench [--runs N] [--warmup N] [--settle-ms N] [--display :N]
-//                 [--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-extra-mib M]
-//                 NAME=PROGRAM [NAME=PROGRAM ...]
+//   startup_bench [--runs N] [--warmup N] [--settle-ms N] [--timeout-s N]
+//                 [--display :N] [--xvfb PATH] [--tsv] [--goal-ratio R]
+//                 [--goal-extra-mib M] NAME=PROGRAM [NAME=PROGRAM ...]
+//
+// PROGRAM may carry arguments after spaces ("calorvin=ui/calorvin -style
+// windows"). Programs are compared only if built alike: each carries its build
+// type and flags in its file (bench/startup/build_stamp.cpp.in), and the
+// harness refuses to compare files whose stamps differ or that have none.
+// One program alone is run whatever its build, e.g. under a profiler:
+// one=valgrind --tool=callgrind ui/calorvin, with a longer --timeout-s.
 //
 // Without --display it starts its own Xvfb on a free display (-displayfd) and
 // stops it at the end. No window manager runs, so a top-level window is a
@@ -35,6 +42,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -51,7 +59,8 @@ namespace {
 
 struct Program {
     std::string name;
-    std::string path;
+    std::vector<std::string> argv; // the program's file, then its arguments
+    std::string build;             // its build stamp, empty if it has none
     std::vector<double> startupMs;
     std::vector<double> peakRssMib;
     std::vector<double> cpuMs;
@@ -65,6 +74,7 @@ struct Options {
     int runs = 25;
     int warmup = 2;
     int settleMs = 300;
+    int timeoutS = 30; // to map and paint the window
     std::string display;
     std::string xvfb = "Xvfb";
     bool tsv = false;          // rows for scripts/bench.sh instead of the table
@@ -110,6 +120,8 @@ Options ParseOptions(int argc, char* argv[])
             options.warmup = IntArg(value(), "--warmup");
         else if (arg == "--settle-ms")
             options.settleMs = IntArg(value(), "--settle-ms");
+        else if (arg == "--timeout-s")
+            options.timeoutS = IntArg(value(), "--timeout-s");
         else if (arg == "--display")
             options.display = value();
         else if (arg == "--xvfb")
@@ -120,17 +132,67 @@ Options ParseOptions(int argc, char* argv[])
             options.goalRatio = std::atof(value());
         else if (arg == "--goal-extra-mib")
             options.goalExtraMib = std::atof(value());
-        else if (const auto eq = arg.find('='); eq != std::string::npos && eq > 0)
-            options.programs.push_back({arg.substr(0, eq), arg.substr(eq + 1), {}, {}, {}, {}, 0, 0, 0});
-        else
-            Fail("usage: startup_bench [--runs N] [--warmup N] [--settle-ms N] [--display :N] "
-                 "[--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-extra-mib M] NAME=PROGRAM ...");
+        else if (const auto eq = arg.find('='); eq != std::string::npos && eq > 0) {
+            Program program;
+            program.name = arg.substr(0, eq);
+            for (std::size_t from = eq + 1; from < arg.size();) {
+                const std::size_t to = std::min(arg.find(' ', from), arg.size());
+                if (to > from)
+                    program.argv.push_back(arg.substr(from, to - from));
+                from = to + 1;
+            }
+            if (program.argv.empty())
+                Fail("no program after " + arg);
+            options.programs.push_back(std::move(program));
+        } else
+            Fail("usage: startup_bench [--runs N] [--warmup N] [--settle-ms N] [--timeout-s N] [--display :N] "
+                 "[--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-extra-mib M] NAME=PROGRAM [ARG ...] ...");
     }
     if (options.programs.empty())
         Fail("no program given (NAME=PROGRAM; the first is the baseline)");
     if (options.runs < 1)
         Fail("--runs must be at least 1");
     return options;
+}
+
+// The build stamp compiled into a program (bench/startup/build_stamp.cpp.in):
+// the text after the marker, up to its zero byte; empty if there is none.
+std::string BuildStamp(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        Fail("cannot read " + path);
+    std::string bytes;
+    char buffer[1 << 16];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    constexpr std::string_view marker = "calorvin-build-stamp:";
+    const std::size_t at = bytes.find(marker);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t from = at + marker.size();
+    return bytes.substr(from, bytes.find('\0', from) - from);
+}
+
+// Ratios mean something only between programs built alike: the same tree's
+// floor and window differ by the window's work alone, while the same bare
+// window built two ways can differ by more than the 10 % the goal allows.
+void CheckBuiltAlike(std::vector<Program>& programs)
+{
+    for (auto& p : programs)
+        p.build = BuildStamp(p.argv.front());
+    if (programs.size() < 2)
+        return;
+    std::string listing;
+    bool alike = true;
+    for (const auto& p : programs) {
+        listing += "\n  " + p.name + ": " + (p.build.empty() ? "no build stamp" : p.build);
+        alike = alike && !p.build.empty() && p.build == programs.front().build;
+    }
+    if (!alike)
+        Fail("will not compare programs built differently; build them in one tree "
+             "(scripts/bench.sh builds Release in build/bench):" + listing);
 }
 
 // Waits until fd is readable or the deadline (monotonic ms) passes.
@@ -221,8 +283,8 @@ struct RunResult {
 
 class Harness {
 public:
-    Harness(const std::string& display, int settleMs)
-        : m_display(display), m_settleMs(settleMs)
+    Harness(const std::string& display, int settleMs, int timeoutS)
+        : m_display(display), m_settleMs(settleMs), m_timeoutMs(timeoutS * 1000.0)
     {
         m_dpy = XOpenDisplay(display.c_str());
         if (!m_dpy)
@@ -264,19 +326,22 @@ public:
             std::filesystem::remove_all(m_runtimeDir);
     }
 
-    RunResult Run(const std::string& path)
+    RunResult Run(std::vector<std::string> args)
     {
         DrainEvents();
         std::vector<char*> envp;
         for (auto& e : m_env)
             envp.push_back(e.data());
         envp.push_back(nullptr);
-        std::string arg0 = path;
-        char* argv[] = {arg0.data(), nullptr};
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const std::string& path = args.front();
 
         pid_t pid = -1;
         const double start = NowMs();
-        if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, envp.data()) != 0)
+        if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
             Fail("cannot start " + path);
         const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
         if (pidfd < 0) {
@@ -287,7 +352,7 @@ public:
 
         RunResult result;
         Watch watch;
-        const bool shown = Pump(pid, pidfd, start + 30000, watch,
+        const bool shown = Pump(pid, pidfd, start + m_timeoutMs, watch,
                                 [&] { return watch.mapped != None && (!m_hasDamage || watch.paintedMs >= 0); });
         if (!shown) {
             kill(pid, SIGKILL);
@@ -423,6 +488,7 @@ private:
     Display* m_dpy = nullptr;
     std::string m_display;
     int m_settleMs = 0;
+    double m_timeoutMs = 0;
     Atom m_wmProtocols = None;
     Atom m_wmDelete = None;
     Atom m_netWmPid = None;
@@ -476,14 +542,26 @@ void PrintRow(bool tsv, const char* quantity, const std::string& name, std::size
     return buffer;
 }
 
+std::string Joined(const std::vector<std::string>& words)
+{
+    std::string line;
+    for (const auto& w : words)
+        line += (line.empty() ? "" : " ") + w;
+    return line;
+}
+
 void Report(const Options& options)
 {
     const Program& base = options.programs.front();
+    if (options.tsv) // a note under scripts/bench.sh's table
+        std::printf("# start-up: every program built alike: %s\n",
+                    base.build.empty() ? "(no build stamp)" : base.build.c_str());
     if (!options.tsv) {
         std::printf("start-up under Xvfb %s: %d alternated runs per program, %d warm-up, settle %d ms\n",
                     options.display.c_str(), options.runs, options.warmup, options.settleMs);
+        std::printf("  built alike: %s\n", base.build.empty() ? "(no build stamp)" : base.build.c_str());
         for (const auto& p : options.programs)
-            std::printf("  %-10s %s, window %dx%d%s\n", p.name.c_str(), p.path.c_str(), p.windowWidth,
+            std::printf("  %-10s %s, window %dx%d%s\n", p.name.c_str(), Joined(p.argv).c_str(), p.windowWidth,
                         p.windowHeight,
                         p.forcedKills ? (", killed " + std::to_string(p.forcedKills) + "x").c_str() : "");
         std::printf("%-18s %-10s %4s %9s %9s %9s %9s %9s\n", "quantity", "program", "runs", "median", "q1", "q3",
@@ -548,17 +626,18 @@ int main(int argc, char* argv[])
 {
     try {
         Options options = ParseOptions(argc, argv);
+        CheckBuiltAlike(options.programs);
         std::optional<OwnXvfb> xvfb;
         if (options.display.empty()) {
             xvfb.emplace(options.xvfb);
             options.display = xvfb->display();
         }
-        Harness harness(options.display, options.settleMs);
+        Harness harness(options.display, options.settleMs, options.timeoutS);
 
         // Warm-up runs fill the file and font caches; they are not counted.
         for (int w = 0; w < options.warmup; ++w)
             for (auto& p : options.programs)
-                harness.Run(p.path);
+                harness.Run(p.argv);
 
         // Alternate run by run, and flip the order every round so neither
         // program always follows the other.
@@ -566,7 +645,7 @@ int main(int argc, char* argv[])
         for (int round = 0; round < options.runs; ++round) {
             for (std::size_t k = 0; k < n; ++k) {
                 Program& p = options.programs[round % 2 == 0 ? k : n - 1 - k];
-                const RunResult r = harness.Run(p.path);
+                const RunResult r = harness.Run(p.argv);
                 p.startupMs.push_back(r.startupMs);
                 p.peakRssMib.push_back(r.peakRssMib);
                 p.cpuMs.push_back(r.cpuMs);

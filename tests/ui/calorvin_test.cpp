@@ -436,16 +436,19 @@ private slots:
             const QRectF ink = fm.tightBoundingRect(text).translated(left, 0);
             QVERIFY2(ink.left() >= 0 && ink.right() <= l->width(), qPrintable(name + " cut at a side"));
 
+            const QColor face = l->palette().color(QPalette::Window), colour = l->palette().color(QPalette::WindowText);
             QLabel tall(text);
             tall.setTextFormat(l->textFormat());
             tall.setWordWrap(l->wordWrap());
             tall.setAlignment(l->alignment());
             tall.setFont(l->font());
-            tall.setPalette(l->palette());
+            QPalette inks = tall.palette(); // the label's colours, most of them inherited from the window
+            inks.setColor(QPalette::Window, face);
+            inks.setColor(QPalette::WindowText, colour);
+            tall.setPalette(inks);
             tall.setContentsMargins(l->contentsMargins() + QMargins(0, 10, 0, 0));
             tall.setFixedSize(l->width(), l->height() + 40);
             const QImage whole = tall.grab().toImage();
-            const QColor face = l->palette().color(QPalette::Window), colour = l->palette().color(QPalette::WindowText);
             int inkPixels = 0;
             for (int y = 0; y < whole.height(); ++y)
                 for (int x = 0; x < whole.width(); ++x) {
