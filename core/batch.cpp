@@ -9,7 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
+#include <istream>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -315,11 +316,40 @@ int EvaluateBatch(std::istream& in, std::ostream& out, std::ostream& err,
     return refused ? 1 : 0;
 }
 
+CFileBuffer::int_type CFileBuffer::underflow()
+{
+    const std::size_t read = std::fread(m_buffer, 1, sizeof m_buffer, m_file);
+    if (read == 0)
+        return traits_type::eof();
+    setg(m_buffer, m_buffer, m_buffer + read);
+    return traits_type::to_int_type(m_buffer[0]);
+}
+
+CFileBuffer::int_type CFileBuffer::overflow(int_type c)
+{
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+        return traits_type::not_eof(c);
+    return std::fputc(c, m_file) == EOF ? traits_type::eof() : c;
+}
+
+std::streamsize CFileBuffer::xsputn(const char* text, std::streamsize count)
+{
+    return static_cast<std::streamsize>(std::fwrite(text, 1, static_cast<std::size_t>(count), m_file));
+}
+
+int CFileBuffer::sync()
+{
+    return std::fflush(m_file) == 0 ? 0 : -1;
+}
+
 int EvaluateBatchFile(const std::string& path, std::ostream& out, std::ostream& err,
                       std::string_view decimalSeparator)
 {
-    if (path == "-")
-        return EvaluateBatch(std::cin, out, err, decimalSeparator);
+    if (path == "-") {
+        CFileBuffer buffer(stdin);
+        std::istream standardInput(&buffer);
+        return EvaluateBatch(standardInput, out, err, decimalSeparator);
+    }
 
     errno = 0;
     std::ifstream file(path, std::ios::binary);

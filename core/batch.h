@@ -1,10 +1,30 @@
 #pragma once
 
+#include <cstdio>
 #include <iosfwd>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
 namespace calorvin {
+
+// A stream buffer over a C stream, for standard input and output without
+// <iostream>: its start-up work (the standard streams and their locale) would
+// otherwise fall on every start of the window, which never uses them.
+class CFileBuffer final : public std::streambuf {
+public:
+    explicit CFileBuffer(std::FILE* file) : m_file(file) {}
+
+protected:
+    int_type underflow() override;
+    int_type overflow(int_type c) override;
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int sync() override;
+
+private:
+    std::FILE* m_file;
+    char m_buffer[1 << 16];
+};
 
 // Evaluates one test per CSV line, without a window: eight entries per line in
 // the window's order, read by the window's own conversion; writes each line

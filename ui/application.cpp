@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
+#include <QPixmap>
 #include <QTranslator>
 
 #include <cstring>
@@ -77,9 +79,14 @@ void SetUpApplication(QApplication& app, bool styleChosenByUser)
     }
 
     RegisterResources();
+    // Read as PNG from the start: left to guess, the reader would load every
+    // image format plugin to ask it, a cost at each start.
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/calorvin/calorvin-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 24, 32, 48, 64}) {
+        QImageReader reader(QStringLiteral(":/calorvin/calorvin-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     QApplication::setWindowIcon(icon);
 
     SetUpFonts();

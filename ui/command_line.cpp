@@ -7,7 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +29,9 @@ constexpr std::string_view Help =
 
 int Refuse(std::string_view what, std::string_view argument = {})
 {
-    std::cerr << "calorvin: " << what << argument << " (calorvin --help per l'uso)\n";
+    std::string line = "calorvin: ";
+    line.append(what).append(argument).append(" (calorvin --help per l'uso)\n");
+    std::fputs(line.c_str(), stderr);
     return 2;
 }
 
@@ -103,11 +105,11 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
     }
 
     if (help) {
-        std::cout << Help;
+        std::fwrite(Help.data(), 1, Help.size(), stdout);
         return 0;
     }
     if (version) {
-        std::cout << "calorvin " CALORVIN_VERSION "\n";
+        std::fputs("calorvin " CALORVIN_VERSION "\n", stdout);
         return 0;
     }
     if (!csv) {
@@ -117,10 +119,11 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
     }
     if (other) // without a window, Qt's options have no meaning either
         return Refuse("opzione sconosciuta: ", other);
-    std::ios::sync_with_stdio(false);
     const std::string separator =
         decimalPoint ? "." : QLocale::system().decimalPoint().toStdString();
-    return EvaluateBatchFile(csv, std::cout, std::cerr, separator);
+    calorvin::CFileBuffer outBuffer(stdout), errBuffer(stderr);
+    std::ostream out(&outBuffer), err(&errBuffer);
+    return EvaluateBatchFile(csv, out, err, separator);
 }
 
 std::unique_ptr<QApplication> CreateApplication(int& argc, char* argv[])
