@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <random>
 
 using calorvin::ui::Calorvin;
 
@@ -42,6 +43,21 @@ const QStringList Reference = {"20", "5", "45", "500", "20", "100", "80", "250"}
 const QStringList TabCycle = {"TxtPin", "CmdUscita", "CmdCalcola", "CmdCancella", "TxtPout", "TxtB",
                               "TxtH",   "TxtN",      "TxtQ",       "TxtEta",      "TxtCO",   "TxtMw",
                               "TxtP",   "TxtPw",     "TxtPa",      "TxtCOppm",    "TxtDp",   "TxtEtaw"};
+
+// What the monkey types and pastes: number syntax, separators, blanks and control characters, words, digits of
+// other scripts, a surrogate pair and a lone surrogate; numbers, mostly plausible, so that many Calculates pass the
+// gate; and keys.
+const QStringList Pieces = {
+    "0", "1", "5", "9", ".", ",", "-", "+", "e", "E", "d", "D", "&H", "&O", "F", " ", "\t", "\n", "\r\n", "\x1b",
+    "kg", "inf", "nan", "0x1p3", "1e400", "4.9e-324", "\u0663", "\uff13", "\u00b2", "\u00a0", "\u200b", "\u066b",
+    "\U0001F600", QString(QChar(0)), QString(QChar(0xD800))};
+const QStringList Numbers = {"20", "5", "45", "500", "100", "80", "250", "0.5", "12.75", "3e2", "1D1", "&H1F4",
+                             "0", "-1", "1e308", "4.9e-324", "1.79769313486232E+308", "999999999999999.5",
+                             "0.000000000056789", " 1 2 . 5 ", "1e400"};
+const std::pair<Qt::Key, Qt::KeyboardModifiers> Keys[] = {
+    {Qt::Key_Tab, {}}, {Qt::Key_Backtab, Qt::ShiftModifier}, {Qt::Key_Return, {}}, {Qt::Key_Escape, {}},
+    {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Backspace, {}}, {Qt::Key_Space, {}},
+    {Qt::Key_End, Qt::ShiftModifier}, {Qt::Key_A, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier}};
 
 // The separator results must show, set by CTest: "." under C.UTF-8, "," under it_IT.UTF-8.
 const QString Separator = qEnvironmentVariable("CALORVIN_TEST_DECIMAL");
@@ -128,6 +144,48 @@ class TestCalorvin : public QObject {
             QFAIL(qPrintable(QStringLiteral("%1 pixels differ from %2; see %3.actual.png and %3.diff.png")
                                  .arg(differing).arg(reference, at)));
         QCOMPARE(differing, 0);
+    }
+
+    std::mt19937_64 m_rng;
+    int below(qsizetype n) { return static_cast<int>(m_rng() % static_cast<unsigned long long>(n)); }
+    QString random(qsizetype pieces)
+    {
+        QString text;
+        while (pieces-- > 0)
+            text += Pieces.at(below(Pieces.size()));
+        return text;
+    }
+    void monkeyAct() // keys to the focused widget, but never Space to "Uscita"; clicks anywhere else
+    {
+        QWidget* focus = QApplication::focusWidget();
+        focus = focus && focus != button("CmdUscita") ? focus : m_window.get();
+        const int roll = below(1000);
+        if (roll < 200) {
+            type(EntryNames.at(below(EntryNames.size())),
+                 Numbers.at(below(Numbers.size())) + (below(3) ? QString() : QString::number(below(1000))));
+        } else if (roll < 360) {
+            const auto& [key, modifiers] = Keys[below(std::size(Keys))];
+            QTest::keyClick(focus, key, modifiers);
+        } else if (roll < 600) {
+            QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_unknown, random(1), Qt::NoModifier);
+        } else if (roll < 700) { // Ctrl+V of a few pieces, of 64 KiB to 1 MiB, or of what is there
+            const int huge = (64 << 10) + below(960 << 10);
+            if (below(200) == 0)
+                QGuiApplication::clipboard()->setText(below(2) ? QString(huge, u'7') : random(huge / 3));
+            else if (below(4))
+                QGuiApplication::clipboard()->setText(random(1 + below(12)));
+            QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
+            if (auto* box = qobject_cast<QLineEdit*>(focus); box && box->text().size() > 4096 && below(4))
+                box->setText(random(1)); // a megabyte is slow to edit; the user soon types over it
+        } else if (roll < 920) {
+            const QPoint at(below(m_window->width()), below(m_window->height()));
+            QWidget* target = m_window->childAt(at) ? m_window->childAt(at) : m_window.get();
+            if (target != button("CmdUscita"))
+                QTest::mouseClick(target, Qt::LeftButton, below(6) ? Qt::NoModifier : Qt::ShiftModifier,
+                                  target->mapFrom(m_window.get(), at));
+        } else {
+            click(roll < 995 ? "CmdCalcola" : "CmdCancella");
+        }
     }
 
 private slots:
@@ -309,6 +367,66 @@ private slots:
             QTimer::singleShot(5000, &window, [] { QCoreApplication::exit(99); }); // if nothing ends it
             QCOMPARE(QCoreApplication::exec(), 0);
         }
+    }
+
+    // The monkey, run alone by ctest -R ui_monkey: after every Calculate the window shows what Evaluate gives for
+    // the entry texts (the earlier results where the gate fails), the boxes shown are its warnings in order, the
+    // entries are unchanged; no box outside a Calculate, none left open, no request to end.
+    // Replay: CALORVIN_MONKEY_SEED=<seed printed at start>; CALORVIN_MONKEY_EVENTS=<n> stops at the event named.
+    void monkey()
+    {
+        const auto setting = [](const char* name, const char* build) { // a value given by hand wins
+            const qulonglong value = qEnvironmentVariable(name).toULongLong();
+            return value ? value : qEnvironmentVariable(build).toULongLong();
+        };
+        const qulonglong seed = setting("CALORVIN_MONKEY_SEED", "CALORVIN_MONKEY_BUILD_SEED");
+        const long events = static_cast<long>(setting("CALORVIN_MONKEY_EVENTS", "CALORVIN_MONKEY_BUILD_EVENTS"));
+        if (events == 0)
+            QSKIP("the monkey runs as ctest -R ui_monkey");
+        qInfo("monkey: seed %llu, %ld events", seed, events);
+        m_rng.seed(seed);
+        static QtMessageHandler previous = nullptr; // offscreen warns whenever a box is sized
+        previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& at, const QString& s) {
+            if (!s.contains(QLatin1String("does not support propagateSizeHints")))
+                previous(type, at, s);
+        });
+        m_watchdog.start(0); // closes each box at once
+        long event = 1, calculations = 0, computed = 0;
+        QStringList expected, failures;
+        connect(button("CmdCalcola"), &QPushButton::pressed, this, [&] {
+            const QStringList entries = texts(EntryNames);
+            std::array<std::string, calorvin::EntryCount> utf8;
+            oracle::Texts views;
+            for (std::size_t i = 0; i < utf8.size(); ++i)
+                views[i] = utf8[i] = entries.at(static_cast<qsizetype>(i)).toStdString();
+            const auto out = calorvin::Evaluate(views, Separator.toStdString());
+            expected = entries + results();
+            for (std::size_t i = 0; out.computed && i < out.resultTexts.size(); ++i)
+                expected[EntryNames.size() + static_cast<qsizetype>(i)] = QString::fromStdString(out.resultTexts[i]);
+            for (std::string_view warning : out.warnings)
+                expected << QString::fromUtf8(warning.data(), static_cast<qsizetype>(warning.size()));
+            computed += out.computed;
+            if (!m_seen.isEmpty())
+                failures << QStringLiteral("event %1: a box outside a Calculate: %2").arg(event).arg(takeTexts().join(" | "));
+        });
+        connect(button("CmdCalcola"), &QPushButton::clicked, this, [&] { // after the window's own handler
+            ++calculations;
+            if (const QStringList got = texts(EntryNames) + results() + takeTexts(); got != expected)
+                failures << QStringLiteral("event %1: window [%2], Evaluate [%3]")
+                                .arg(event).arg(got.join(" | ").left(2000), expected.join(" | ").left(2000));
+        });
+        for (; event <= events && failures.isEmpty(); ++event) {
+            monkeyAct();
+            if (event % 16 == 0)
+                QCoreApplication::processEvents(); // paints, deferred deletes
+            if (!m_window->isActiveWindow()) // as after a warning box
+                m_window->activateWindow();
+            if (m_endRequests || QApplication::activeModalWidget())
+                failures << QStringLiteral("event %1: a request to end, or a box left open").arg(event);
+        }
+        qInfo("monkey: %ld events, %ld calculations (%ld computed)", event - 1, calculations, computed);
+        QVERIFY2(failures.isEmpty(), qUtf8Printable(failures.join(u'\n')));
+        QVERIFY(calculations > events / 100 && computed > 0);
     }
 };
 
