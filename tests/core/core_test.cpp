@@ -44,6 +44,8 @@ struct EntryRow {
     double value;
 };
 
+void PrintTo(const EntryRow& row, std::ostream* os) { *os << row.name; } // not its bytes
+
 class Entry : public testing::TestWithParam<EntryRow> {};
 
 // The row's reading, and the oracle on it: in every box of the reference
@@ -123,6 +125,8 @@ struct ResultRow {
     const char* text; // with a point; the oracle checks the comma form
 };
 
+void PrintTo(const ResultRow& row, std::ostream* os) { *os << row.name; }
+
 class Result : public testing::TestWithParam<ResultRow> {};
 
 TEST_P(Result, Shows)
@@ -152,6 +156,8 @@ struct RunRow {
     const char* results;  // P|Mw|Pw|Pa|COppm|Dp|Etaw with a point; "-" when the gate fails
     const char* warnings; // the numbers of the checks that fire, in order
 };
+
+void PrintTo(const RunRow& row, std::ostream* os) { *os << row.name; }
 
 class Run : public testing::TestWithParam<RunRow> {};
 
