@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -126,12 +127,19 @@ class TestCalorvin : public QObject {
     void comparePicture(const QString& name)
     {
         const QString reference = QStringLiteral(CALORVIN_REFERENCE_DIR "/%1.png").arg(name);
-        const QImage actual = m_window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage actual = m_window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QStringList faces; // the installed faces that stand in for the window's fonts
+        for (const QWidget* w : m_window->findChildren<QWidget*>())
+            faces << QFontInfo(w->font()).family();
+        faces.removeDuplicates();
+        faces.sort();
+        actual.setText(QStringLiteral("faces"), faces.join(u','));
         if (qEnvironmentVariableIsSet("CALORVIN_UPDATE_REFERENCE")) {
             QVERIFY(actual.save(reference));
             return qWarning("reference image written: %s", qPrintable(reference));
         }
         const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(actual.text("faces"), expected.text("faces")); // else scripts/dev.sh has not set up the fonts
         const bool sameSize = expected.size() == actual.size();
         QImage diff = sameSize ? expected : actual;
         qsizetype differing = sameSize ? 0 : actual.width() * actual.height();
