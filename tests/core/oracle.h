@@ -6,6 +6,7 @@
 #include "conversions.h"
 #include "evaluation.h"
 
+#include <algorithm>
 #include <array>
 #include <clocale>
 #include <cmath>
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <locale>
 #include <optional>
-#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,6 +65,33 @@ bool UnderCommaLocale(F f)
     return true;
 }
 
+// -?(0|[1-9][0-9]*)(\.[0-9]*[1-9])?, or -?[1-9](\.[0-9]*[1-9])?E[+-] with two
+// digits (not 00) or three (not starting with 0).
+inline bool GeneralForm(std::string_view t, bool& exponentForm)
+{
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = t.starts_with('-') ? 1 : 0;
+    const std::size_t first = i;
+    while (i < t.size() && digit(t[i]))
+        ++i;
+    const std::size_t whole = i - first;
+    if (whole == 0 || (whole > 1 && t[first] == '0'))
+        return false;
+    if (i < t.size() && t[i] == '.') {
+        const std::size_t fraction = ++i;
+        while (i < t.size() && digit(t[i]))
+            ++i;
+        if (i == fraction || t[i - 1] == '0')
+            return false;
+    }
+    exponentForm = i < t.size() && t[i] == 'E';
+    if (!exponentForm)
+        return i == t.size();
+    const std::string_view e = t.substr(i + 1);
+    return whole == 1 && t[first] != '0' && (e.size() == 3 || e.size() == 4) && (e[0] == '+' || e[0] == '-')
+           && std::all_of(e.begin() + 1, e.end(), digit) && (e.size() == 3 ? e.substr(1) != "00" : e[1] != '0');
+}
+
 // The result text of x: empty exactly when x has no finite value; general
 // form with the caller's separator; the value of x at 15 significant digits;
 // exponent form from 1E+15, or where fixed form needs more than 15 decimals;
@@ -78,10 +105,8 @@ inline std::string CheckResultText(double x)
         return "empty text for a finite value, or text for none: " + text;
     if (text.empty())
         return {};
-    static const std::regex fixed(R"(-?(0|[1-9][0-9]*)(\.[0-9]*[1-9])?)");
-    static const std::regex exponent(R"(-?[1-9](\.[0-9]*[1-9])?E[+-](0[1-9]|[1-9][0-9]|[1-9][0-9][0-9]))");
-    const bool exponentForm = std::regex_match(text, exponent);
-    if (!exponentForm && !std::regex_match(text, fixed))
+    bool exponentForm = false;
+    if (!GeneralForm(text, exponentForm))
         return "not in general number form: " + text;
     if (x == 0)
         return text == "0" ? "" : "zero shows as " + text;
