@@ -110,7 +110,7 @@ QWidget* Build(const Control& c, QWidget* parent)
     }
     case Button: {
         auto* button = new QPushButton(Text(c.caption), parent);
-        button->setAutoDefault(false); // Enter and Esc press nothing
+        button->setAutoDefault(false); // never the window's default: Enter in a box presses nothing
         button->setDefault(false);
         button->setFont(FontFor(c.font));
         button->setFocusPolicy(Qt::StrongFocus);
