@@ -67,16 +67,6 @@ void SetText(QLineEdit* box, const QString& text)
     box->setCursorPosition(0);
 }
 
-// The boxes as the test on record lists them: entries in window order, then
-// results in the order they are computed.
-std::array<QLineEdit*, 15> RecordOrder(const std::array<QLineEdit*, 8>& entries,
-                                       const std::array<QLineEdit*, 7>& results)
-{
-    std::array<QLineEdit*, 15> boxes{};
-    const auto afterEntries = std::copy(entries.begin(), entries.end(), boxes.begin());
-    std::copy(results.begin(), results.end(), afterEntries);
-    return boxes;
-}
 
 QWidget* Build(const Control& c, QWidget* parent)
 {
@@ -284,14 +274,15 @@ void Calorvin::CmdCalcola_Click()
         for (std::size_t i = 0; i < m_results.size(); ++i)
             SetText(m_results[i], QString::fromStdString(outcome.resultTexts[i]));
 
-    m_lastWarnings.clear();
+    QStringList warnings;
     for (std::string_view warning : outcome.warnings)
-        m_lastWarnings << Text(warning);
+        warnings << Text(warning);
+    m_lastWarnings = warnings; // for the test on record
 
     const QPointer<Calorvin> alive(this);
     m_showingWarnings = true;
-    for (std::string_view warning : outcome.warnings) {
-        WarningBox::Show(this, Text(WarningTitle), Text(warning));
+    for (const QString& warning : warnings) {
+        WarningBox::Show(this, Text(WarningTitle), warning);
         if (!alive)
             return;
     }
@@ -320,17 +311,24 @@ void Calorvin::closeEvent(QCloseEvent* event)
     m_endProgram();
 }
 
+std::array<QLineEdit*, 15> Calorvin::recordOrder() const
+{
+    // Entries in window order, then results in the order they are computed.
+    std::array<QLineEdit*, 15> boxes{};
+    std::copy(m_results.begin(), m_results.end(),
+              std::copy(m_entries.begin(), m_entries.end(), boxes.begin()));
+    return boxes;
+}
+
 void Calorvin::copyTest()
 {
-    const auto rows = record::Rows(RecordOrder(m_entries, m_results));
-    QGuiApplication::clipboard()->setMimeData(record::MimeData(rows));
+    QGuiApplication::clipboard()->setMimeData(record::MimeData(record::Rows(recordOrder())));
 }
 
 bool Calorvin::saveTestAsPdf(const QString& path)
 {
-    const auto rows = record::Rows(RecordOrder(m_entries, m_results));
-    const QString failure =
-        record::SavePdf(path, *this, rows, m_lastWarnings, QDateTime::currentDateTime());
+    const QString failure = record::SavePdf(path, *this, record::Rows(recordOrder()), m_lastWarnings,
+                                            QDateTime::currentDateTime());
     if (!failure.isEmpty())
         WarningBox::Show(this, Text(WarningTitle), failure);
     return failure.isEmpty();

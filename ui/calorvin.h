@@ -51,6 +51,7 @@ protected:
 private:
     void applyColours();
     void askAndSaveTestAsPdf();
+    std::array<QLineEdit*, 15> recordOrder() const; // the boxes as the test on record lists them
 
     std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
     std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
