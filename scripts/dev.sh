@@ -11,14 +11,15 @@ case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 # What configuring, building and running the program need (scripts/dev.sh run).
-# qt6-base-dev pulls in the rest: Qt's libraries, the xcb platform plugin, the
-# OpenGL headers Qt6Gui's CMake files require, and fontconfig.
+# qt6-base-dev pulls in the rest: Qt's libraries, the xcb platform plugin and
+# the OpenGL headers Qt6Gui's CMake files require.
 run_packages=(
   build-essential       # g++, make; dpkg-dev, whose dpkg-shlibdeps names the package's libraries
   cmake                 # configure and build (CMake >= 3.25, CMakePresets.json)
   ninja-build           # the presets' generator
   pkg-config            # some of Qt 6's CMake dependency lookups use it
   qt6-base-dev          # Qt 6 Widgets: find_package(Qt6 COMPONENTS Widgets) in ui/
+  libfontconfig-dev     # fontconfig, which the program starts on a thread of its own
   qt6-translations-l10n # Qt's own translations, read at run time
   fonts-wine            # Tahoma, the stand-in for MS Sans Serif
   fonts-dejavu-core     # DejaVu Sans (for Verdana) and DejaVu Serif

@@ -12,6 +12,11 @@
 #include <QTranslator>
 
 #include <cstring>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include <fontconfig/fontconfig.h>
 
 // The icon's resource lives in this static library; a program linking it
 // must register it before use.
@@ -38,7 +43,51 @@ public:
     }
 };
 
+// The window icon's pictures, 16 to 64 pixels. Read as PNG from the start:
+// left to guess, the reader would load every image format plugin to ask it.
+std::vector<QImage> ReadIconPictures()
+{
+    RegisterResources();
+    std::vector<QImage> pictures;
+    for (int size : {16, 24, 32, 48, 64}) {
+        QImageReader reader(QStringLiteral(":/calorvin/calorvin-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        pictures.push_back(reader.read());
+    }
+    return pictures;
+}
+
+// Start-up work that needs no application object, done on a thread of its
+// own while the main one connects to the display.
+struct EarlyWork {
+    std::thread thread;
+    std::vector<QImage> iconPictures;
+
+    ~EarlyWork()
+    {
+        if (thread.joinable()) // the program ended before the window was set up
+            thread.join();
+    }
+};
+
+EarlyWork& Early()
+{
+    static EarlyWork work;
+    return work;
+}
+
 } // namespace
+
+void StartEarlyWork()
+{
+    Early().thread = std::thread([] {
+        // Fontconfig reads every configuration file and font cache of the
+        // system here, the largest single cost of a start; Qt would do it
+        // on the main thread at the first font it needs.
+        FcInit();
+        Early().iconPictures = ReadIconPictures();
+    });
+}
 
 bool StyleChosenByUser(int argc, char** argv)
 {
@@ -56,6 +105,13 @@ bool StyleChosenByUser(int argc, char** argv)
 
 void SetUpApplication(QApplication& app, bool styleChosenByUser)
 {
+    EarlyWork& early = Early();
+    if (early.thread.joinable())
+        early.thread.join();
+    else
+        early.iconPictures = ReadIconPictures();
+    const std::vector<QImage> iconPictures = std::move(early.iconPictures);
+
     // The classic 3-D look: sunken boxes, raised buttons. The colours stay
     // those of the platform's palette, which the style would replace.
     if (!styleChosenByUser) {
@@ -78,15 +134,9 @@ void SetUpApplication(QApplication& app, bool styleChosenByUser)
             QApplication::installTranslator(new ItalianEditMenu(&app)); // consulted first
     }
 
-    RegisterResources();
-    // Read as PNG from the start: left to guess, the reader would load every
-    // image format plugin to ask it, a cost at each start.
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) {
-        QImageReader reader(QStringLiteral(":/calorvin/calorvin-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
-    }
+    for (const QImage& picture : iconPictures)
+        icon.addPixmap(QPixmap::fromImage(picture));
     QApplication::setWindowIcon(icon);
 
     SetUpFonts();

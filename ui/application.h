@@ -8,6 +8,13 @@ class QApplication;
 
 namespace calorvin::ui {
 
+// Starts, on a thread of its own, the set-up that needs no application object
+// (the system's font configuration, the icon's pictures), so that it runs
+// while QApplication connects to the display. Call it before creating the
+// QApplication; SetUpApplication() waits for it, or does that work itself
+// when it was not started.
+void StartEarlyWork();
+
 // Whether the command line (-style) or the environment (QT_STYLE_OVERRIDE)
 // names a style. Read before QApplication takes its options out of argv.
 bool StyleChosenByUser(int argc, char** argv);

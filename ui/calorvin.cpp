@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -79,7 +81,6 @@ QWidget* Build(const Control& c, QWidget* parent)
         label->setMargin(0);
         label->setIndent(0);
         label->setContentsMargins(0, CaptionTopOffset(c.font), 0, 0);
-        label->setAutoFillBackground(true); // opaque: hides what lies under it
         label->setFocusPolicy(Qt::NoFocus);
         label->setFont(FontFor(c.font));
         label->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
@@ -110,7 +111,6 @@ QWidget* Build(const Control& c, QWidget* parent)
     }
     case Line: { // horizontal, one pixel high, from X1 up to X2
         auto* line = new QWidget(parent);
-        line->setAutoFillBackground(true);
         line->setFocusPolicy(Qt::NoFocus);
         line->setGeometry(Px(c.left), Px(c.top), Px(c.width - c.left), 1);
         line->setFixedSize(line->size());
@@ -127,6 +127,23 @@ QAccessibleInterface* AccessibleWindow(const QString& className, QObject* object
         return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
     return nullptr;
 }
+
+// Labels and lines hide what lies under them: each paints its background,
+// a line in its own colour, before its text. Left to autoFillBackground, Qt
+// would treat them as opaque and, at every paint of the window, clip each
+// control beneath by all of them, a region per control.
+class OwnBackground final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            auto* widget = static_cast<QWidget*>(watched);
+            QPainter(widget).fillRect(widget->rect(), widget->palette().brush(widget->backgroundRole()));
+        }
+        return false;
+    }
+};
 
 bool IsEnter(const QKeyEvent* key)
 {
@@ -153,9 +170,21 @@ Calorvin::Calorvin(QWidget* parent)
         return StackingKey(*a) < StackingKey(*b);
     });
 
+    // A box lays out its empty line in the application's font as it is made,
+    // before it takes the window's. The platform's font is a generic name
+    // ("Sans Serif") whose engine and fallback search no control here draws
+    // with, a measurable part of a start; so the window, and the application
+    // while the controls are made, use the boxes' font. Menus, dialogs and
+    // tooltips get the platform's font back below.
+    const QFont platformFont = QApplication::font();
+    QApplication::setFont(FontFor(S8));
+    setFont(FontFor(S8));
     std::vector<std::pair<int, QWidget*>> focusable; // TabIndex, widget
+    auto* ownBackground = new OwnBackground(this);
     for (const Control* c : stacking) {
         QWidget* widget = Build(*c, this);
+        if (c->kind == Label || c->kind == Line)
+            widget->installEventFilter(ownBackground);
         widget->setObjectName(Text(c->name));
         if (c->kind == Box || c->kind == Button)
             focusable.emplace_back(c->tabIndex, widget);
@@ -172,6 +201,8 @@ Calorvin::Calorvin(QWidget* parent)
                 connect(button, &QPushButton::clicked, this, &Calorvin::CmdUscita_Click);
         }
     }
+
+    QApplication::setFont(platformFont);
 
     // Tab goes by rising TabIndex; Qt closes the cycle.
     std::sort(focusable.begin(), focusable.end(),
