@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFont>
 #include <QFontInfo>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -79,6 +80,7 @@ class TestCalorvin : public QObject {
     std::unique_ptr<Calorvin> m_window;
     int m_endRequests = 0;
     QTimer m_watchdog;
+    QFont m_platformFont;
     QList<SeenBox> m_seen;
     std::function<void(QMessageBox*)> m_onBox; // while set, handed each box before the watchdog clicks OK
 
@@ -208,7 +210,9 @@ private slots:
     {
         QVERIFY2(Separator == "." || Separator == ",", "run through CTest, which sets CALORVIN_TEST_DECIMAL");
         QApplication::setCursorFlashTime(0);
+        calorvin::ui::StartEarlyWork(); // on its own thread, as main() starts it
         calorvin::ui::SetUpApplication(*qApp, false); // the classic style, the fonts, as the program starts
+        m_platformFont = QApplication::font();
         connect(&m_watchdog, &QTimer::timeout, this, &TestCalorvin::poll);
     }
 
@@ -439,6 +443,7 @@ private slots:
                      qPrintable(w->objectName()));
         }
         QVERIFY(!m_window->windowIcon().pixmap(32).isNull());
+        QCOMPARE(QApplication::font(), m_platformFont); // lent to the window while it is built, for tooltips and dialogs
 
         QCOMPARE(QAccessible::queryAccessibleInterface(m_window.get())->role(), QAccessible::Window);
         QAccessibleInterface* co = QAccessible::queryAccessibleInterface(box("TxtCO"));
