@@ -80,6 +80,8 @@ EarlyWork& Early()
 
 void StartEarlyWork()
 {
+    if (Early().thread.joinable())
+        return; // already under way
     Early().thread = std::thread([] {
         // Fontconfig reads every configuration file and font cache of the
         // system here, the largest single cost of a start; Qt would do it
