@@ -13,8 +13,6 @@
 
 #include <cstring>
 #include <thread>
-#include <utility>
-#include <vector>
 
 #include <fontconfig/fontconfig.h>
 
@@ -43,52 +41,33 @@ public:
     }
 };
 
-// The window icon's pictures, 16 to 64 pixels. Read as PNG from the start:
-// left to guess, the reader would load every image format plugin to ask it.
-std::vector<QImage> ReadIconPictures()
-{
-    RegisterResources();
-    std::vector<QImage> pictures;
-    for (int size : {16, 24, 32, 48, 64}) {
-        QImageReader reader(QStringLiteral(":/calorvin/calorvin-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        pictures.push_back(reader.read());
-    }
-    return pictures;
-}
+// Fontconfig's configuration, read on a thread of its own: every
+// configuration file and font cache of the system, the largest single cost
+// of a start, which Qt would otherwise read on the main thread at the first
+// font it needs. Fontconfig is thread-safe and the thread touches nothing
+// of Qt's, so it may run while QApplication is made or unmade.
+struct FontConfiguration {
+    std::thread reader;
 
-// Start-up work that needs no application object, done on a thread of its
-// own while the main one connects to the display.
-struct EarlyWork {
-    std::thread thread;
-    std::vector<QImage> iconPictures;
-
-    ~EarlyWork()
+    ~FontConfiguration()
     {
-        if (thread.joinable()) // the program ended before the window was set up
-            thread.join();
+        if (reader.joinable()) // the program ended before the window was set up
+            reader.join();
     }
 };
 
-EarlyWork& Early()
+FontConfiguration& Fonts()
 {
-    static EarlyWork work;
-    return work;
+    static FontConfiguration configuration;
+    return configuration;
 }
 
 } // namespace
 
-void StartEarlyWork()
+void StartReadingFontConfiguration()
 {
-    if (Early().thread.joinable())
-        return; // already under way
-    Early().thread = std::thread([] {
-        // Fontconfig reads every configuration file and font cache of the
-        // system here, the largest single cost of a start; Qt would do it
-        // on the main thread at the first font it needs.
-        FcInit();
-        Early().iconPictures = ReadIconPictures();
-    });
+    if (!Fonts().reader.joinable())
+        Fonts().reader = std::thread([] { FcInit(); });
 }
 
 bool StyleChosenByUser(int argc, char** argv)
@@ -107,12 +86,8 @@ bool StyleChosenByUser(int argc, char** argv)
 
 void SetUpApplication(QApplication& app, bool styleChosenByUser)
 {
-    EarlyWork& early = Early();
-    if (early.thread.joinable())
-        early.thread.join();
-    else
-        early.iconPictures = ReadIconPictures();
-    const std::vector<QImage> iconPictures = std::move(early.iconPictures);
+    if (Fonts().reader.joinable())
+        Fonts().reader.join();
 
     // The classic 3-D look: sunken boxes, raised buttons. The colours stay
     // those of the platform's palette, which the style would replace.
@@ -136,9 +111,15 @@ void SetUpApplication(QApplication& app, bool styleChosenByUser)
             QApplication::installTranslator(new ItalianEditMenu(&app)); // consulted first
     }
 
+    RegisterResources();
+    // Read as PNG from the start: left to guess, the reader would load every
+    // image format plugin to ask it, a cost at each start.
     QIcon icon;
-    for (const QImage& picture : iconPictures)
-        icon.addPixmap(QPixmap::fromImage(picture));
+    for (int size : {16, 24, 32, 48, 64}) {
+        QImageReader reader(QStringLiteral(":/calorvin/calorvin-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     QApplication::setWindowIcon(icon);
 
     SetUpFonts();

@@ -8,12 +8,11 @@ class QApplication;
 
 namespace calorvin::ui {
 
-// Starts, on a thread of its own, the set-up that needs no application object
-// (the system's font configuration, the icon's pictures), so that it runs
-// while QApplication connects to the display. Call it before creating the
-// QApplication; SetUpApplication() waits for it, or does that work itself
-// when it was not started.
-void StartEarlyWork();
+// Starts reading the system's font configuration on a thread of its own, so
+// that it runs while QApplication connects to the display. Call it before
+// creating the QApplication; SetUpApplication() waits for it, and Qt reads
+// the configuration itself when it was not started.
+void StartReadingFontConfiguration();
 
 // Whether the command line (-style) or the environment (QT_STYLE_OVERRIDE)
 // names a style. Read before QApplication takes its options out of argv.
