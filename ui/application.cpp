@@ -4,11 +4,12 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QImageReader>
+#include <QImage>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
 #include <QPixmap>
+#include <QResource>
 #include <QTranslator>
 
 #include <cstring>
@@ -20,7 +21,11 @@
 // must register it before use.
 static void RegisterResources()
 {
-    Q_INIT_RESOURCE(calorvin);
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(calorvin);
+        return true;
+    }();
+    Q_UNUSED(registered);
 }
 
 namespace calorvin::ui {
@@ -70,6 +75,12 @@ void StartReadingFontConfiguration()
         Fonts().reader = std::thread([] { FcInit(); });
 }
 
+QByteArray IconPixels(int size)
+{
+    RegisterResources();
+    return QResource(QStringLiteral(":/calorvin/calorvin-%1.rgba").arg(size)).uncompressedData();
+}
+
 bool StyleChosenByUser(int argc, char** argv)
 {
     if (!qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE"))
@@ -111,14 +122,12 @@ void SetUpApplication(QApplication& app, bool styleChosenByUser)
             QApplication::installTranslator(new ItalianEditMenu(&app)); // consulted first
     }
 
-    RegisterResources();
-    // Read as PNG from the start: left to guess, the reader would load every
-    // image format plugin to ask it, a cost at each start.
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) {
-        QImageReader reader(QStringLiteral(":/calorvin/calorvin-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    for (int size : IconSizes) {
+        const QByteArray pixels = IconPixels(size); // the compiled-in bytes themselves: nothing is decoded
+        if (pixels.size() == qsizetype(size) * size * 4)
+            icon.addPixmap(QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(pixels.constData()), size, size,
+                                                     QImage::Format_RGBA8888_Premultiplied)));
     }
     QApplication::setWindowIcon(icon);
 

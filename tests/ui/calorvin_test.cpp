@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontInfo>
 #include <QLibraryInfo>
@@ -442,7 +443,21 @@ private slots:
             QVERIFY2((lightness(r.topLeft() + QPoint(1, 1)) < lightness(r.bottomRight() - QPoint(1, 1))) == sunken,
                      qPrintable(w->objectName()));
         }
-        QVERIFY(!m_window->windowIcon().pixmap(32).isNull());
+        // The icon at every size, its compiled-in pixels those of the PNGs (CALORVIN_UPDATE_REFERENCE=1
+        // rewrites them; build again after).
+        for (int size : calorvin::ui::IconSizes) {
+            const QString png = QStringLiteral(CALORVIN_ICON_DIR "/calorvin-%1.png").arg(size);
+            const QImage picture = QImage(png).convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+            QByteArray pixels;
+            for (int y = 0; y < picture.height(); ++y)
+                pixels.append(reinterpret_cast<const char*>(picture.constScanLine(y)), picture.width() * 4);
+            if (qEnvironmentVariableIsSet("CALORVIN_UPDATE_REFERENCE")) {
+                QFile raw(QString(png).replace(QStringLiteral(".png"), QStringLiteral(".rgba")));
+                QVERIFY(raw.open(QIODevice::WriteOnly) && raw.write(pixels) == pixels.size());
+            }
+            QVERIFY2(picture.size() == QSize(size, size) && calorvin::ui::IconPixels(size) == pixels, qPrintable(png));
+        }
+        QCOMPARE(m_window->windowIcon().availableSizes().size(), qsizetype(calorvin::ui::IconSizes.size()));
         QCOMPARE(QApplication::font(), m_platformFont); // lent to the window while it is built, for tooltips and dialogs
 
         QCOMPARE(QAccessible::queryAccessibleInterface(m_window.get())->role(), QAccessible::Window);
