@@ -3,7 +3,7 @@
 // The first program is the baseline; the others are reported as ratios of it.
 //
 //   startup_bench [--runs N] [--warmup N] [--settle-ms N] [--timeout-s N]
-//                 [--display :N] [--xvfb PATH] [--tsv] [--goal-ratio R]
+//                 [--display :N] [--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-paint-ratio R]
 //                 [--goal-extra-mib M] NAME=PROGRAM [NAME=PROGRAM ...]
 //
 // PROGRAM may carry arguments after spaces ("calorvin=ui/calorvin -style
@@ -79,6 +79,7 @@ struct Options {
     std::string xvfb = "Xvfb";
     bool tsv = false;          // rows for scripts/bench.sh instead of the table
     double goalRatio = 1.1;    // start-up at most this times the baseline
+    double goalPaintRatio = 1.15; // and the first drawing at most this
     double goalExtraMib = 3e6 / 1048576; // peak memory at most the baseline's plus 3 MB
     std::vector<Program> programs;
 };
@@ -130,6 +131,8 @@ Options ParseOptions(int argc, char* argv[])
             options.tsv = true;
         else if (arg == "--goal-ratio")
             options.goalRatio = std::atof(value());
+        else if (arg == "--goal-paint-ratio")
+            options.goalPaintRatio = std::atof(value());
         else if (arg == "--goal-extra-mib")
             options.goalExtraMib = std::atof(value());
         else if (const auto eq = arg.find('='); eq != std::string::npos && eq > 0) {
@@ -146,7 +149,8 @@ Options ParseOptions(int argc, char* argv[])
             options.programs.push_back(std::move(program));
         } else
             Fail("usage: startup_bench [--runs N] [--warmup N] [--settle-ms N] [--timeout-s N] [--display :N] "
-                 "[--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-extra-mib M] NAME=PROGRAM [ARG ...] ...");
+                 "[--xvfb PATH] [--tsv] [--goal-ratio R] [--goal-paint-ratio R] [--goal-extra-mib M] "
+                 "NAME=PROGRAM [ARG ...] ...");
     }
     if (options.programs.empty())
         Fail("no program given (NAME=PROGRAM; the first is the baseline)");
@@ -600,10 +604,8 @@ void Report(const Options& options)
                                            Summarise(mine).median / Summarise(theirs).median);
         if (m == Metric::Cpu)
             return ratio + "; whole run: start, first paint, close";
-        if (m == Metric::FirstPaint)
-            return ratio + "; the window drawn";
-        return ratio + Format("; goal <= %.2fx: ", options.goalRatio)
-               + (s.median <= options.goalRatio ? "met" : "MISSED");
+        const double goal = m == Metric::FirstPaint ? options.goalPaintRatio : options.goalRatio;
+        return ratio + Format("; goal <= %.2fx: ", goal) + (s.median <= goal ? "met" : "MISSED");
     };
     const struct {
         Metric metric;
