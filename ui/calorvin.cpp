@@ -177,8 +177,9 @@ Calorvin::Calorvin(QWidget* parent)
     // while the controls are made, use the boxes' font. Menus, dialogs and
     // tooltips get the platform's font back below.
     const QFont platformFont = QApplication::font();
-    QApplication::setFont(FontFor(S8));
-    setFont(FontFor(S8));
+    const QFont boxFont = FontFor(S8);
+    QApplication::setFont(boxFont);
+    setFont(boxFont);
     std::vector<std::pair<int, QWidget*>> focusable; // TabIndex, widget
     auto* ownBackground = new OwnBackground(this);
     for (const Control* c : stacking) {
