@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace calorvin::ui {
 
@@ -81,11 +82,9 @@ private:
     char m_buffer[1 << 16];
 };
 
-int Refuse(std::string_view what, std::string_view argument = {})
+int Refuse(const std::string& what)
 {
-    std::string line = "calorvin: ";
-    line.append(what).append(Printable(argument)).append(" (calorvin --help per l'uso)\n");
-    std::fputs(line.c_str(), stderr);
+    std::fputs(("calorvin: " + what + " (calorvin --help per l'uso)\n").c_str(), stderr);
     return 2;
 }
 
@@ -110,6 +109,11 @@ int QtOptionValues(std::string_view argument)
     return -1;
 }
 
+// The connection that asked the X server, closed once Qt has its own: a
+// server whose last client leaves resets itself, and Qt would wait for that.
+void* xConnection = nullptr;
+void (*xDisconnect)(void*) = nullptr;
+
 // Whether the X server answers: a connection through the library Qt's X
 // platform will load anyway (asked for by name: nothing to link). Without
 // the library there is nothing to ask, and Qt says what is missing.
@@ -127,9 +131,13 @@ bool XServerAnswers(const char* display)
     if (!connect || !hasError || !disconnect)
         return true;
     void* connection = connect(display, nullptr); // never null: a failed one has its error
-    const bool answers = hasError(connection) == 0;
-    disconnect(connection);
-    return answers;
+    if (hasError(connection) != 0) {
+        disconnect(connection);
+        return false;
+    }
+    xConnection = connection;
+    xDisconnect = disconnect;
+    return true;
 }
 
 // Whether the Wayland compositor's socket takes a connection, found as the
@@ -222,7 +230,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
             platform = name == "-platform" ? value : platform;
             display = name == "-display" ? value : display;
         } else {
-            return Refuse("opzione sconosciuta: ", argument);
+            return Refuse("opzione sconosciuta: " + Printable(argument));
         }
     }
 
@@ -246,7 +254,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
         return std::nullopt;
     }
     if (qtOption) // without a window, Qt's options have no meaning
-        return Refuse("vale solo per la finestra, non con --csv: ", qtOption);
+        return Refuse(Printable(qtOption) + " vale solo per la finestra, non con --csv");
     const std::string separator =
         decimalPoint ? "." : QLocale::system().decimalPoint().toStdString();
     CFileBuffer outBuffer(stdout), errBuffer(stderr);
@@ -263,8 +271,10 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char* argv[])
     ordinaryHandler = qInstallMessageHandler(EndOnFatal);
     auto app = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(ordinaryHandler);
+    if (xConnection)
+        xDisconnect(std::exchange(xConnection, nullptr));
     if (argc > 1) { // an option of Qt's list that this Qt does not take
-        Refuse("opzione sconosciuta: ", argv[1]);
+        Refuse("opzione sconosciuta: " + Printable(argv[1]));
         return nullptr;
     }
     return app;
