@@ -49,6 +49,8 @@ key Categories | tr ';' '\n' | grep -qx Science || fail "Categories lack Science
 # changelog whose latest entry is this version, a machine-readable copyright.
 doc=$prefix/share/doc/calorvin
 gzip -t "$prefix/share/man/man1/calorvin.1.gz" || fail "no manual page calorvin.1.gz"
+gzip -dc "$prefix/share/man/man1/calorvin.1.gz" | grep -qF -- '\-\-csv' ||
+  fail "the manual page does not describe --csv"
 gzip -dc "$doc/changelog.gz" | head -n 1 | grep -q "^calorvin ($version) " ||
   fail "the changelog's latest entry is not calorvin ($version)"
 head -n 1 "$doc/copyright" 2>/dev/null | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
