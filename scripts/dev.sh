@@ -91,7 +91,8 @@ if [ "$mode" = run ]; then
 fi
 
 install_missing "${run_packages[@]}" "${test_packages[@]}"
-install_missing "$(fuzzer_runtime)"
+runtime=$(fuzzer_runtime)
+install_missing "$runtime"
 generate_italian_locale
 build default
 
