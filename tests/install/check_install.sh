@@ -1,14 +1,16 @@
 #!/bin/sh
 # Installs a build into a temporary prefix and checks what a desktop needs:
 # the program in bin/, a valid desktop entry naming it and its icon, the icon
-# itself, the manual page, the changelog and copyright the Debian package
-# needs, and an installed program that starts and keeps running.
-#   check_install.sh <cmake> <build dir> <desktop-file-validate> <version>
+# itself, valid AppStream metadata naming the entry, the manual page, the
+# changelog and copyright the Debian package needs, and an installed program
+# that starts and keeps running.
+#   check_install.sh <cmake> <build dir> <desktop-file-validate> <appstreamcli> <version>
 set -eu
 cmake=$1
 build=$2
 validate=$3
-version=$4
+appstreamcli=$4
+version=$5
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -44,6 +46,15 @@ key() { sed -n "s/^$1=//p" "$entry" | head -n 1; }
 [ "$(key Exec)" = calorvin ] || fail "Exec is '$(key Exec)', not the installed calorvin"
 [ "$(key Icon)" = calorvin ] || fail "Icon is '$(key Icon)', not the installed calorvin.svg"
 key Categories | tr ';' '\n' | grep -qx Science || fail "Categories lack Science"
+
+# What software centres list: valid AppStream metadata whose launchable is the
+# installed desktop entry.
+command -v "$appstreamcli" >/dev/null 2>&1 || fail "appstreamcli not found (scripts/dev.sh installs appstream)"
+set -- "$prefix"/share/metainfo/*.metainfo.xml
+[ -f "$1" ] || fail "no AppStream metadata in $prefix/share/metainfo"
+report=$("$appstreamcli" validate --no-net "$1" 2>&1) || fail "appstreamcli: $report"
+[ "$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$1")" = "$(basename "$entry")" ] ||
+  fail "the AppStream launchable is not $(basename "$entry")"
 
 # What Debian asks of a package beside the program: a manual page, a
 # changelog whose latest entry is this version, a machine-readable copyright.
