@@ -31,6 +31,14 @@ struct ResultQuantity {
     int row;                  // the box's row in the window's result column, top first
 };
 
+// Positions in Entries and in Results, for tables that name a quantity.
+namespace entry {
+enum : std::size_t { Pin, Pout, B, H, N, Q, Eta, CO };
+}
+namespace result {
+enum : std::size_t { P, Mw, Pw, Pa, COppm, Dp, Etaw };
+}
+
 // In the order of EvaluationInputs: the order entries are read and checked.
 // Efficiency and CO only warn; they never hold back the results.
 inline constexpr std::array<EntryQuantity, EntryCount> Entries = {{
@@ -70,6 +78,8 @@ inline constexpr std::array<std::size_t, ResultCount> ResultsOnScreen = [] {
         order[static_cast<std::size_t>(Results[i].row)] = i;
     return order;
 }();
+
+static_assert(Entries[entry::CO].symbol == "CO" && Results[result::Etaw].symbol == "Etaw");
 
 constexpr bool ResultRowsAreAPermutation()
 {
