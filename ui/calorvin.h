@@ -18,6 +18,11 @@
 
 class QAction;
 class QLineEdit;
+class QPushButton;
+
+namespace calorvin::layout {
+enum class Role;
+}
 
 namespace calorvin::ui {
 
@@ -49,13 +54,21 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    using Built = std::vector<QWidget*>; // one per row of the layout table, in its order
+
+    Built buildControls();
+    void connectButton(QPushButton* button, layout::Role command);
+    void setTabOrder(const Built& built);
+    void describeBoxes(const Built& built);
+    void addRecordActions();
     void applyColours();
     void askAndSaveTestAsPdf();
     std::array<QLineEdit*, 15> recordOrder() const; // the boxes as the test on record lists them
 
     std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
     std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
-    std::array<QLineEdit*, 15> m_clearOrder{}; // the order Cancella blanks them
+    std::vector<QWidget*> m_tabOrder;     // boxes and buttons by rising TabIndex
+    std::vector<QLineEdit*> m_clearOrder; // the boxes in that order, as Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
     QStringList m_lastWarnings; // of the last Calculate; emptied by Cancella

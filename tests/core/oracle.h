@@ -6,6 +6,7 @@
 #include "batch.h"
 #include "conversions.h"
 #include "evaluation.h"
+#include "quantities.h"
 
 #include <algorithm>
 #include <array>
@@ -24,17 +25,14 @@
 
 namespace oracle {
 
-// The warning texts in check order; zero is a valid final weight only.
-inline constexpr std::array<std::string_view, calorvin::EntryCount> WarningTexts = {
-    "Il valore immesso del peso iniziale deve essere maggiore di zero",
-    "Il valore immesso del peso finale deve essere maggiore o uguale a zero",
-    "Il valore immesso della massa del combustibile in kg/h deve essere maggiore di zero",
-    "Il valore immesso del potere calorifico del combustibile deve essere maggiore di zero",
-    "Il valore immesso del salto termico deve essere maggiore di zero",
-    "Il valore immesso della portata in l/h deve essere maggiore di zero",
-    "Il valore immesso del rendimento deve essere maggiore di zero",
-    "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero",
-};
+// The warning texts in check order, as the core's table has them (their
+// wording is a known answer in core_test.cpp).
+inline constexpr std::array<std::string_view, calorvin::EntryCount> WarningTexts = [] {
+    std::array<std::string_view, calorvin::EntryCount> texts{};
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = calorvin::Entries[i].warning;
+    return texts;
+}();
 
 inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
