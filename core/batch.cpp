@@ -2,6 +2,7 @@
 
 #include "conversions.h"
 #include "evaluation.h"
+#include "quantities.h"
 
 #include <array>
 #include <cerrno>
@@ -18,13 +19,8 @@ namespace calorvin {
 
 namespace {
 
-// The columns: the window's captions of the eight entries, for the messages,
-// and the names a header line gets for the results and the warnings.
-constexpr std::array<std::string_view, EntryCount> EntryCaptions = {
-    "Peso Iniziale",   "Peso Finale", "Massa Comb. B",    "Potere Calorif. H",
-    "Salto Termico N", "Portata  Q",  "Rendimento Comb.", "CO al 13% di O2"};
-constexpr std::array<std::string_view, ResultCount + 1> ResultNames = {
-    "P", "Mw", "Pw", "Pa", "COppm", "Dp", "Etaw", "Avvisi"};
+// The column a header line gets for the warnings, after the results' symbols.
+constexpr std::string_view WarningsColumn = "Avvisi";
 
 constexpr std::size_t ChunkSize = 64 * 1024;
 // A line longer than this is refused rather than held: memory stays bounded.
@@ -338,20 +334,19 @@ int EvaluateLines(LineReader& reader, std::ostream& out, std::ostream& err,
             AppendField(line, fields[i], separator);
 
         if (first && LooksLikeHeader(fields)) {
-            for (std::string_view name : ResultNames)
-                AppendField(line, name, separator);
+            for (const ResultQuantity& result : Results)
+                AppendField(line, result.symbol, separator);
+            AppendField(line, WarningsColumn, separator);
         } else {
             EvaluationInputs inputs;
-            double* const values[EntryCount] = {&inputs.Pin, &inputs.Pout, &inputs.B,
-                                                &inputs.H,   &inputs.N,    &inputs.Q,
-                                                &inputs.Eta, &inputs.CO};
             for (std::size_t i = 0; i < EntryCount; ++i) {
                 std::size_t used = 0;
-                *values[i] = ReadEntryNumber(fields[i], &used);
+                double& value = inputs.*Entries[i].field;
+                value = ReadEntryNumber(fields[i], &used);
                 // Blanks after the number are read whole; anything else is not.
                 if (fields[i].find_first_not_of(Blanks, used) != std::string_view::npos) {
-                    err << "riga " << number << ", " << EntryCaptions[i] << ": \"" << Shown(fields[i])
-                        << "\" letto come " << FormatResult(*values[i], ".") << '\n';
+                    err << "riga " << number << ", " << Entries[i].caption << ": \"" << Shown(fields[i])
+                        << "\" letto come " << FormatResult(value, ".") << '\n';
                     faulty = true;
                 }
             }
