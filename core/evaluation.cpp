@@ -2,6 +2,9 @@
 
 #include "conversions.h"
 
+#include <cmath>
+#include <limits>
+
 namespace calorvin {
 
 std::vector<std::string_view> CheckEntries(const EvaluationInputs& in)
@@ -60,7 +63,9 @@ EvaluationOutcome Evaluate(const EvaluationInputs& inputs, std::string_view deci
         r.Pa = r.P - r.Pw;
         r.COppm = in.CO / 1.25;
         r.Dp = in.Pin - in.Pout;
-        r.Etaw = (r.Pw / r.P) * 100; // no finite value when P is 0: shown empty
+        // A share of a power that has no value has none either: with P at 0
+        // or without a finite value (Pw / infinity would read 0), it shows empty.
+        r.Etaw = std::isfinite(r.P) ? (r.Pw / r.P) * 100 : std::numeric_limits<double>::quiet_NaN();
         const double values[ResultCount] = {r.P, r.Mw, r.Pw, r.Pa, r.COppm, r.Dp, r.Etaw};
         for (int i = 0; i < ResultCount; ++i)
             out.resultTexts[i] = FormatResult(values[i], decimalSeparator);
