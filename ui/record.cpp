@@ -60,7 +60,7 @@ QString HtmlRow(const QString& tag, const QString& a, const QString& b, const QS
 
 QString HtmlTable(const Table& table)
 {
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\""
+    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"1\""
                                   " style=\"border-collapse:collapse\">\n") +
                    HtmlRow(QStringLiteral("th"), Header[0], Header[1], Header[2]);
     for (const auto& [heading, rows] : {std::pair(EntriesHeading, &table.entries),
@@ -228,7 +228,7 @@ QString SavePdf(const QString& path, QWidget& window, const Table& table,
         pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b); // for archives: fonts embedded, metadata
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
         pdf.setTitle(Text(layout::WindowTitle));
         pdf.setCreator(QStringLiteral("Calorvin"));
         QPainter painter;
