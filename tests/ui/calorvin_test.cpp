@@ -52,7 +52,7 @@ QStringList Warnings(std::initializer_list<int> checkNumbers) // 1-based, in che
 const QStringList EntryNames = {"TxtPin", "TxtPout", "TxtB", "TxtH", "TxtN", "TxtQ", "TxtEta", "TxtCO"};
 const QStringList ResultNames = {"TxtP", "TxtMw", "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
 const QStringList Reference = {"20", "5", "45", "500", "20", "100", "80", "250"};
-const QStringList Recorded = {"20", "5", "45", "500", "20", "100", "0,9", "250"}; // computes, then warns
+const QStringList Recorded = {" 20", "5", "45", "500", "20", "100", "0,9", "250"}; // computes, warns; copied trimmed
 const QStringList TabCycle = {"TxtPin", "CmdUscita", "CmdCalcola", "CmdCancella", "TxtPout", "TxtB",
                               "TxtH",   "TxtN",      "TxtQ",       "TxtEta",      "TxtCO",   "TxtMw",
                               "TxtP",   "TxtPw",     "TxtPa",      "TxtCOppm",    "TxtDp",   "TxtEtaw"};
