@@ -40,6 +40,7 @@ test_packages=(
   locales               # locale-gen, for the it_IT.UTF-8 locale of the decimal comma tests
   desktop-file-utils    # desktop-file-validate, in the install check
   file                  # cpack: finds the ELF files dpkg-shlibdeps reads
+  poppler-utils         # pdfinfo, pdftotext, pdftoppm: the window tests read the saved PDF back
 )
 
 install_missing() { # package...
