@@ -1,6 +1,6 @@
 # Install rules and the Debian package of the program.
-#   cmake --install <build> [--prefix <dir>]   bin/, the desktop entry, the icon,
-#                                               the manual page, the changelog and copyright
+#   cmake --install <build> [--prefix <dir>]   bin/, the desktop entry, the icon, the AppStream
+#                                               metadata, the manual page, the changelog and copyright
 #   cpack --config <build>/CPackConfig.cmake    calorvin_<version>_<arch>.deb
 if(NOT TARGET calorvin)
   return()
@@ -13,6 +13,8 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/calorvin.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/calorvin.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/org.example.calorvin.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The manual page and the changelog go compressed as Debian's tools compress
 # them (gzip -9n: no name or time in the header, so the package is the same
@@ -38,13 +40,16 @@ set(CPACK_PACKAGE_NAME calorvin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Calorvin)
 set(CPACK_PACKAGE_CONTACT "${CALORVIN_PACKAGE_MAINTAINER}")
+# In English, as Debian's archive asks; the program's own texts are Italian.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "Calcolo parametri per certificazione secondo UNI EN 14785")
+    "certification test calculator for pellet stoves that heat water")
 set(CPACK_PACKAGE_DESCRIPTION [[
-Calcolatore da tavolo per la prova di certificazione delle stufe a pellet
-che scaldano anche un circuito d'acqua (UNI EN 14785). Dalle otto grandezze
-misurate ricava portata massica, potenza nominale, potenza all'acqua e
-all'aria, CO in ppm, differenza di peso e rendimento all'acqua.]])
+Desktop calculator for the certification test of pellet-fired room heaters
+that also heat a water circuit, evaluated following UNI EN 14785. From the
+eight measured quantities it derives the water mass flow, nominal power,
+power to water and to air, CO in ppm, weight difference and water-side
+efficiency, and warns of entries out of range. Its window and messages are
+in Italian.]])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CALORVIN_PACKAGE_MAINTAINER}")

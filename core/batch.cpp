@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -18,150 +18,93 @@ namespace calorvin {
 
 namespace {
 
-// The window's name captions of the eight entries, for the messages.
+// The columns: the window's captions of the eight entries, for the messages,
+// and the names a header line gets for the results and the warnings.
 constexpr std::array<std::string_view, EntryCount> EntryCaptions = {
     "Peso Iniziale",   "Peso Finale", "Massa Comb. B",    "Potere Calorif. H",
     "Salto Termico N", "Portata  Q",  "Rendimento Comb.", "CO al 13% di O2"};
-
-// Column names a header line gets for the results and the warnings.
 constexpr std::array<std::string_view, ResultCount + 1> ResultNames = {
     "P", "Mw", "Pw", "Pa", "COppm", "Dp", "Etaw", "Avvisi"};
 
 constexpr std::size_t ChunkSize = 64 * 1024;
-// A line longer than this is refused rather than held: memory stays bounded
-// even when an unclosed quote swallows the rest of the file.
+// A line longer than this is refused rather than held: memory stays bounded.
 constexpr std::size_t MaxLineBytes = 1024 * 1024;
 
-// What the entry conversion skips.
-constexpr std::string_view Blanks = " \t\n";
+constexpr std::string_view Blanks = " \t\n"; // what the entry conversion skips
+constexpr std::string_view LineBlanks = " \t"; // a line of these only is empty
+constexpr std::string_view Separators = ";,\t"; // in order of preference
 
-// RFC 4180 records from a stream read in chunks. Fields are copied out of the
-// chunk into one reused buffer, so a record may span any number of chunks.
-class CsvReader {
+// Physical lines of a stream read in chunks: LF, CR LF or a lone CR ends one.
+// A line within one chunk is handed out in place; one across chunks is held.
+class LineReader {
 public:
-    enum class Status { Record, EmptyLine, End, UnclosedQuote, TooLong, ReadError };
+    explicit LineReader(std::istream& in) : m_in(in), m_chunk(ChunkSize) {}
 
-    explicit CsvReader(std::istream& in) : m_in(in), m_chunk(ChunkSize) {}
-
-    // Skips a UTF-8 byte order mark and picks the separator from the first
-    // line that is not empty: ';' if it has one outside quotes, else ','.
-    void DetectSeparator()
+    // The input's first bytes (all of them when it is short), and skipping some.
+    std::string_view Start()
     {
-        if (!Fill())
-            return;
-        if (m_end >= 3 && std::memcmp(m_chunk.data(), "\xEF\xBB\xBF", 3) == 0)
-            m_pos = 3;
-        std::size_t i = m_pos;
-        while (i < m_end && (m_chunk[i] == '\r' || m_chunk[i] == '\n'))
-            ++i;
-        for (bool quoted = false; i < m_end && (quoted || m_chunk[i] != '\n'); ++i) {
-            if (m_chunk[i] == '"')
-                quoted = !quoted;
-            else if (!quoted && m_chunk[i] == ';') {
-                m_separator = ';';
-                return;
-            }
-        }
+        if (m_pos == m_end)
+            Fill();
+        return {m_chunk.data() + m_pos, m_end - m_pos};
     }
+    void Skip(std::size_t count) { m_pos += count; }
 
-    Status Next()
+    // The next line without its end, valid until the next call; false at the end.
+    bool Next(std::string_view& line)
     {
-        m_record.clear();
-        m_fieldCount = 0;
+        m_held.clear();
         m_tooLong = false;
-        m_line = m_nextLine;
-
-        int c = Get();
-        if (c < 0)
-            return m_readError ? Status::ReadError : Status::End;
-        if (c == '\n' || (c == '\r' && Peek() == '\n')) {
-            if (c == '\r')
-                Get();
-            ++m_nextLine;
-            return Status::EmptyLine;
+        ++m_number;
+        if ((m_pos == m_end && !Fill())
+            || (std::exchange(m_afterCr, false) && m_chunk[m_pos] == '\n' && ++m_pos == m_end && !Fill())) {
+            --m_number;
+            return false;
         }
-        for (;;) { // c is the field's first character
-            if (c == '"') {
-                for (;;) {
-                    c = Get();
-                    if (c < 0)
-                        return m_readError ? Status::ReadError : Status::UnclosedQuote;
-                    if (c == '"') {
-                        c = Get();
-                        if (c != '"')
-                            break; // closing quote; c follows it
-                    } else if (c == '\n') {
-                        ++m_nextLine;
-                    }
-                    Append(c);
-                }
+        for (;;) {
+            const char* begin = m_chunk.data() + m_pos;
+            const char* const end = m_chunk.data() + m_end;
+            const char* stop = begin;
+            while (stop != end && *stop != '\n' && *stop != '\r')
+                ++stop;
+            if (stop == end) {
+                Hold(begin, end);
+                if (Fill())
+                    continue;
+                line = m_held;
+                return true;
             }
-            // Unquoted text, or what follows a closing quote, taken as it stands.
-            while (c >= 0 && c != m_separator && c != '\n') {
-                if (c == '\r' && Peek() == '\n') {
-                    c = Get();
-                    break;
-                }
-                Append(c);
-                c = Get();
+            m_afterCr = *stop == '\r';
+            m_pos = static_cast<std::size_t>(stop - m_chunk.data()) + 1;
+            if (m_held.empty() && !m_tooLong) {
+                line = std::string_view(begin, stop);
+                return true;
             }
-            if (m_fieldCount < m_ends.size())
-                m_ends[m_fieldCount] = m_record.size();
-            ++m_fieldCount;
-            if (c != m_separator)
-                break;
-            c = Get();
+            Hold(begin, stop);
+            line = m_held;
+            return true;
         }
-        if (c == '\n')
-            ++m_nextLine;
-        if (m_readError)
-            return Status::ReadError;
-        return m_tooLong ? Status::TooLong : Status::Record;
     }
 
-    char Separator() const { return m_separator; }
-    std::uint64_t Line() const { return m_line; } // where the record starts
-    std::size_t FieldCount() const { return m_fieldCount; }
-    // Valid for the first EntryCount fields.
-    std::string_view Field(std::size_t i) const
-    {
-        const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
-        return std::string_view(m_record).substr(begin, m_ends[i] - begin);
-    }
+    std::uint64_t Number() const { return m_number; } // of the line handed out or being read
+    bool TooLong() const { return m_tooLong; }
 
 private:
     bool Fill()
     {
+        m_pos = m_end = 0;
         if (m_atEnd)
             return false;
         m_in.read(m_chunk.data(), static_cast<std::streamsize>(m_chunk.size()));
-        m_pos = 0;
         m_end = static_cast<std::size_t>(m_in.gcount());
-        if (m_end < m_chunk.size()) {
-            m_atEnd = true;
-            m_readError = m_in.bad();
-        }
+        m_atEnd = m_end < m_chunk.size();
         return m_end > 0;
     }
-    int Peek()
+    void Hold(const char* begin, const char* end)
     {
-        if (m_pos == m_end && !Fill())
-            return -1;
-        return static_cast<unsigned char>(m_chunk[m_pos]);
-    }
-    int Get()
-    {
-        const int c = Peek();
-        if (c >= 0)
-            ++m_pos;
-        return c;
-    }
-    void Append(int c)
-    {
-        if (m_record.size() < MaxLineBytes)
-            m_record.push_back(static_cast<char>(c));
-        else
-            m_tooLong = true;
+        const std::size_t room = MaxLineBytes - m_held.size();
+        const std::size_t count = static_cast<std::size_t>(end - begin);
+        m_held.append(begin, std::min(count, room));
+        m_tooLong = m_tooLong || count > room;
     }
 
     std::istream& m_in;
@@ -169,22 +112,91 @@ private:
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
     bool m_atEnd = false;
-    bool m_readError = false;
-    char m_separator = ',';
-
-    std::string m_record;
-    std::array<std::size_t, EntryCount> m_ends{};
-    std::size_t m_fieldCount = 0;
+    bool m_afterCr = false;
+    std::string m_held;
     bool m_tooLong = false;
-    std::uint64_t m_line = 1;
-    std::uint64_t m_nextLine = 1;
+    std::uint64_t m_number = 0;
 };
 
+// Where the quoted field opening at `open` ends: its closing quote, or npos
+// when the line ends first ("" inside stands for one quote).
+std::size_t ClosingQuote(std::string_view line, std::size_t open)
+{
+    for (std::size_t i = open + 1; (i = line.find('"', i)) != std::string_view::npos; i += 2)
+        if (i + 1 == line.size() || line[i + 1] != '"')
+            return i;
+    return std::string_view::npos;
+}
+
+// The fields of one line: a field that starts with a quote runs to its
+// closing quote, and what follows up to the separator is added as it stands;
+// a quote anywhere else is text of its field.
+class Fields {
+public:
+    // False when a quoted field is not closed by the end of the line.
+    bool Split(std::string_view line, char separator)
+    {
+        m_text.clear();
+        m_count = 0;
+        for (std::size_t i = 0;; ++i) {
+            if (i < line.size() && line[i] == '"') {
+                const std::size_t close = ClosingQuote(line, i);
+                if (close == std::string_view::npos)
+                    return false;
+                for (std::size_t k = i + 1; k < close; k += line[k] == '"' ? 2 : 1)
+                    m_text.push_back(line[k]);
+                i = close + 1;
+            }
+            const std::size_t stop = std::min(line.find(separator, i), line.size());
+            m_text.append(line.substr(i, stop - i));
+            if (m_count < m_ends.size())
+                m_ends[m_count] = m_text.size();
+            ++m_count;
+            if (stop == line.size())
+                return true;
+            i = stop;
+        }
+    }
+
+    std::size_t Count() const { return m_count; }
+    // Valid for the first EntryCount fields.
+    std::string_view operator[](std::size_t i) const
+    {
+        const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
+        return std::string_view(m_text).substr(begin, m_ends[i] - begin);
+    }
+
+private:
+    std::string m_text;
+    std::array<std::size_t, EntryCount> m_ends{};
+    std::size_t m_count = 0;
+};
+
+// The separator of the first line: the first of ';', ',' and tab it has
+// outside quoted fields (a quote opens one at the line's start or after any
+// of the three), else ','.
+char DetectSeparator(std::string_view line)
+{
+    std::size_t best = Separators.size();
+    bool fieldStart = true;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (fieldStart && line[i] == '"') {
+            i = std::min(ClosingQuote(line, i), line.size());
+            fieldStart = false;
+            continue;
+        }
+        const std::size_t which = Separators.find(line[i]);
+        fieldStart = which != std::string_view::npos;
+        best = std::min(best, which);
+    }
+    return best < Separators.size() ? Separators[best] : ',';
+}
+
 // Appends one field and a separator after it; the field is quoted when it
-// holds the separator, a quote or a line end.
+// holds the separator or a quote.
 void AppendField(std::string& line, std::string_view field, char separator)
 {
-    const char special[] = {separator, '"', '\n', '\r'};
+    const char special[] = {separator, '"'};
     if (field.find_first_of(std::string_view(special, sizeof special)) == std::string_view::npos) {
         line += field;
     } else {
@@ -202,11 +214,11 @@ void AppendField(std::string& line, std::string_view field, char separator)
 // The first line is a header when no field starts, after blanks, like a
 // number would (digit, sign, point, or '&' of "&H"/"&O") and some field has
 // text: "20;5;..." and "Pin;;..." are told apart, ";;;;;;;" stays a test.
-bool LooksLikeHeader(const CsvReader& reader)
+bool LooksLikeHeader(const Fields& fields)
 {
     bool anyText = false;
     for (std::size_t i = 0; i < EntryCount; ++i) {
-        const std::string_view field = reader.Field(i);
+        const std::string_view field = fields[i];
         const std::size_t first = field.find_first_not_of(Blanks);
         if (first == std::string_view::npos)
             continue;
@@ -218,65 +230,114 @@ bool LooksLikeHeader(const CsvReader& reader)
     return anyText;
 }
 
+// How many bytes the UTF-8 sequence at the text's start takes; 0 when it is
+// not one (overlong forms, surrogates and values past U+10FFFF are not).
+std::size_t Utf8Length(std::string_view s)
+{
+    const auto byte = [&](std::size_t k) { return k < s.size() ? static_cast<unsigned char>(s[k]) : 0u; };
+    const unsigned lead = byte(0);
+    const std::size_t length = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
+    const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    if (length == 0 || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if ((byte(k) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
 // An entry shown in a message: cut short, at a character boundary, if long.
 std::string Shown(std::string_view text)
 {
     constexpr std::size_t Limit = 60;
     if (text.size() <= Limit)
-        return std::string(text);
+        return Printable(text);
     std::size_t cut = Limit;
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
         --cut; // not inside a UTF-8 sequence
-    return std::string(text.substr(0, cut)) + "...";
+    return Printable(text.substr(0, cut)) + "...";
 }
 
-} // namespace
-
-int EvaluateBatch(std::istream& in, std::ostream& out, std::ostream& err,
-                  std::string_view decimalSeparator)
+// The input as messages name it.
+std::string Named(std::string_view name)
 {
-    CsvReader reader(in);
-    reader.DetectSeparator();
-    const char separator = reader.Separator();
+    return name == "-" ? "lo standard input" : "\"" + Printable(name) + "\"";
+}
+
+// Why a file could not be read or written, from its error number.
+std::string Reason(int error, const char* unknown)
+{
+    switch (error) {
+    case 0: return unknown;
+    case ENOENT: return "file inesistente";
+    case EACCES: return "permesso negato";
+    case EISDIR: return "è una cartella";
+    case ENOSPC: return "disco pieno";
+    default: return std::strerror(error);
+    }
+}
+std::string Reason(const std::exception& failure, const char* unknown)
+{
+    const auto* system = dynamic_cast<const std::system_error*>(&failure);
+    const bool errorNumber = system && (system->code().category() == std::generic_category()
+                                        || system->code().category() == std::system_category());
+    return Reason(errorNumber ? system->code().value() : 0, unknown);
+}
+
+// The lines of the input; the stream's failures come out as exceptions.
+int EvaluateLines(LineReader& reader, std::ostream& out, std::ostream& err,
+                  std::string_view decimalSeparator, std::string_view inputName)
+{
+    const std::string_view start = reader.Start();
+    if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF")) {
+        err << "calorvin: " << Named(inputName) << " è in UTF-16: salvarlo come CSV UTF-8\n";
+        return 2;
+    }
+    if (start.starts_with("\xEF\xBB\xBF"))
+        reader.Skip(3);
+
+    char separator = 0; // taken from the first line that is not blank
     bool firstRecord = true;
-    bool refused = false;
+    bool faulty = false;
+    Fields fields;
     std::string line; // one output line, reused
     std::string warnings;
-
-    for (;;) {
-        const CsvReader::Status status = reader.Next();
-        if (status == CsvReader::Status::End)
-            break;
-        if (status == CsvReader::Status::EmptyLine)
+    for (std::string_view text; reader.Next(text);) {
+        const std::uint64_t number = reader.Number();
+        if (reader.TooLong()) {
+            err << "riga " << number << ": più di " << MaxLineBytes << " byte\n";
+            faulty = true;
             continue;
-        if (status == CsvReader::Status::ReadError) {
-            err << "calorvin: lettura interrotta alla riga " << reader.Line() << '\n';
-            return 2;
+        }
+        if (text.find_first_not_of(LineBlanks) == std::string_view::npos)
+            continue;
+        if (separator == 0) {
+            if (text.size() == 5 && text.starts_with("sep=") && Separators.find(text[4]) != std::string_view::npos) {
+                separator = text[4]; // a spreadsheet's own first line, kept for it
+                out << text << '\n';
+                continue;
+            }
+            separator = DetectSeparator(text);
         }
         const bool first = std::exchange(firstRecord, false);
-        if (status == CsvReader::Status::UnclosedQuote) {
-            err << "riga " << reader.Line() << ": virgolette non chiuse\n";
-            refused = true;
+        if (!fields.Split(text, separator)) {
+            err << "riga " << number << ": virgolette non chiuse\n";
+            faulty = true;
             continue;
         }
-        if (status == CsvReader::Status::TooLong) {
-            err << "riga " << reader.Line() << ": più di " << MaxLineBytes << " byte\n";
-            refused = true;
-            continue;
-        }
-        if (reader.FieldCount() != EntryCount) {
-            err << "riga " << reader.Line() << ": " << reader.FieldCount()
-                << (reader.FieldCount() == 1 ? " campo" : " campi") << " invece di "
-                << EntryCount << '\n';
-            refused = true;
+        if (fields.Count() != EntryCount) {
+            err << "riga " << number << ": " << fields.Count()
+                << (fields.Count() == 1 ? " campo" : " campi") << " invece di " << EntryCount << '\n';
+            faulty = true;
             continue;
         }
 
         line.clear();
         for (std::size_t i = 0; i < EntryCount; ++i)
-            AppendField(line, reader.Field(i), separator);
+            AppendField(line, fields[i], separator);
 
-        if (first && LooksLikeHeader(reader)) {
+        if (first && LooksLikeHeader(fields)) {
             for (std::string_view name : ResultNames)
                 AppendField(line, name, separator);
         } else {
@@ -285,14 +346,14 @@ int EvaluateBatch(std::istream& in, std::ostream& out, std::ostream& err,
                                                 &inputs.H,   &inputs.N,    &inputs.Q,
                                                 &inputs.Eta, &inputs.CO};
             for (std::size_t i = 0; i < EntryCount; ++i) {
-                const std::string_view text = reader.Field(i);
                 std::size_t used = 0;
-                *values[i] = ReadEntryNumber(text, &used);
+                *values[i] = ReadEntryNumber(fields[i], &used);
                 // Blanks after the number are read whole; anything else is not.
-                if (text.find_first_not_of(Blanks, used) != std::string_view::npos)
-                    err << "riga " << reader.Line() << ", " << EntryCaptions[i] << ": \""
-                        << Shown(text) << "\" letto come " << FormatResult(*values[i], ".")
-                        << '\n';
+                if (fields[i].find_first_not_of(Blanks, used) != std::string_view::npos) {
+                    err << "riga " << number << ", " << EntryCaptions[i] << ": \"" << Shown(fields[i])
+                        << "\" letto come " << FormatResult(*values[i], ".") << '\n';
+                    faulty = true;
+                }
             }
             const EvaluationOutcome outcome = Evaluate(inputs, decimalSeparator);
             for (const std::string& result : outcome.resultTexts)
@@ -306,67 +367,82 @@ int EvaluateBatch(std::istream& in, std::ostream& out, std::ostream& err,
             AppendField(line, warnings, separator);
         }
         line.back() = '\n'; // in place of the last separator
-        if (!out.write(line.data(), static_cast<std::streamsize>(line.size())))
-            break;
+        out.write(line.data(), static_cast<std::streamsize>(line.size()));
     }
-    if (!out.flush()) {
-        err << "calorvin: scrittura dei risultati non riuscita\n";
-        return 2;
+    return faulty ? 1 : 0;
+}
+
+} // namespace
+
+std::string Printable(std::string_view text)
+{
+    std::string shown;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = Utf8Length(text.substr(i));
+        if (length > 1 && !(c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0)) {
+            shown.append(text.substr(i, length)); // a character; C1 controls are escaped
+            i += length;
+            continue;
+        }
+        ++i;
+        if (c == '\n' || c == '\r' || c == '\t' || c == '\\')
+            shown.append({'\\', c == '\n' ? 'n' : c == '\r' ? 'r' : c == '\t' ? 't' : '\\'});
+        else if (c == '"')
+            shown.append("\"\"");
+        else if (c >= 0x20 && c < 0x7F)
+            shown.push_back(static_cast<char>(c));
+        else
+            shown.append({'\\', 'x', "0123456789abcdef"[c >> 4], "0123456789abcdef"[c & 15]});
     }
-    return refused ? 1 : 0;
+    return shown;
 }
 
-CFileBuffer::int_type CFileBuffer::underflow()
+int EvaluateBatch(std::istream& in, std::ostream& out, std::ostream& err,
+                  std::string_view decimalSeparator, std::string_view inputName)
 {
-    const std::size_t read = std::fread(m_buffer, 1, sizeof m_buffer, m_file);
-    if (read == 0)
-        return traits_type::eof();
-    setg(m_buffer, m_buffer, m_buffer + read);
-    return traits_type::to_int_type(m_buffer[0]);
-}
-
-CFileBuffer::int_type CFileBuffer::overflow(int_type c)
-{
-    if (traits_type::eq_int_type(c, traits_type::eof()))
-        return traits_type::not_eof(c);
-    return std::fputc(c, m_file) == EOF ? traits_type::eof() : c;
-}
-
-std::streamsize CFileBuffer::xsputn(const char* text, std::streamsize count)
-{
-    return static_cast<std::streamsize>(std::fwrite(text, 1, static_cast<std::size_t>(count), m_file));
-}
-
-int CFileBuffer::sync()
-{
-    return std::fflush(m_file) == 0 ? 0 : -1;
+    const std::ios::iostate inMask = in.exceptions(), outMask = out.exceptions();
+    LineReader reader(in);
+    int status = 2;
+    try {
+        in.exceptions(std::ios::badbit);
+        out.exceptions(std::ios::badbit);
+        status = EvaluateLines(reader, out, err, decimalSeparator, inputName);
+        out.flush();
+    } catch (const std::exception& failure) {
+        status = 2;
+        if (in.bad()) {
+            err << "calorvin: impossibile leggere " << Named(inputName);
+            if (reader.Number() > 1)
+                err << " dopo la riga " << reader.Number() - 1;
+            err << ": " << Reason(failure, "lettura non riuscita") << '\n';
+        } else if (out.bad()) {
+            err << "calorvin: impossibile scrivere i risultati sullo standard output: "
+                << Reason(failure, "scrittura non riuscita") << '\n';
+        } else {
+            throw;
+        }
+    }
+    try {
+        in.exceptions(inMask);
+        out.exceptions(outMask);
+    } catch (const std::exception&) {
+        // the caller's streams were failing already, and say so again
+    }
+    return status;
 }
 
 int EvaluateBatchFile(const std::string& path, std::ostream& out, std::ostream& err,
                       std::string_view decimalSeparator)
 {
-    if (path == "-") {
-        CFileBuffer buffer(stdin);
-        std::istream standardInput(&buffer);
-        return EvaluateBatch(standardInput, out, err, decimalSeparator);
-    }
-
     errno = 0;
     std::ifstream file(path, std::ios::binary);
-    int error = file ? 0 : errno;
-    std::error_code ignored;
-    if (file && std::filesystem::is_directory(path, ignored))
-        error = EISDIR; // opens, then fails on the first read
-    if (!file || error != 0) {
-        const char* reason = error == ENOENT   ? "file inesistente"
-                             : error == EACCES ? "permesso negato"
-                             : error == EISDIR ? "è una cartella"
-                             : error != 0      ? std::strerror(error)
-                                               : "apertura non riuscita";
-        err << "calorvin: impossibile leggere \"" << path << "\": " << reason << '\n';
+    if (!file) {
+        err << "calorvin: impossibile leggere " << Named(path) << ": "
+            << Reason(errno, "apertura non riuscita") << '\n';
         return 2;
     }
-    return EvaluateBatch(file, out, err, decimalSeparator);
+    return EvaluateBatch(file, out, err, decimalSeparator, path);
 }
 
 } // namespace calorvin

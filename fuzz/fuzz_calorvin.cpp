@@ -10,17 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace {
-
-void Require(const std::string& broken)
-{
-    if (!broken.empty()) {
-        std::fprintf(stderr, "\n*** property broken: %s\n", broken.c_str());
-        std::abort();
-    }
-}
-
-} // namespace
+using oracle::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

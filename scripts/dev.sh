@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Set-up for Calorvin on Debian 12, as root or with sudo.
 #   scripts/dev.sh run    install what is missing, build, start the program
-#   scripts/dev.sh test   install what is missing, build, run every test
+#   scripts/dev.sh test   install what is missing, build, run every test (what .ci/run runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +14,7 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 # qt6-base-dev pulls in the rest: Qt's libraries, the xcb platform plugin and
 # the OpenGL headers Qt6Gui's CMake files require.
 run_packages=(
-  build-essential       # g++, make; dpkg-dev, whose dpkg-shlibdeps names the package's libraries
+  build-essential       # g++, make; dpkg-dev: dpkg-shlibdeps names the package's libraries, dpkg-buildflags its hardening
   cmake                 # configure and build (CMake >= 3.25, CMakePresets.json)
   ninja-build           # the presets' generator
   pkg-config            # some of Qt 6's CMake dependency lookups use it
@@ -34,11 +34,12 @@ test_packages=(
   libxdamage-dev        # XDamage, for the same harness (time to the first drawing)
   xvfb                  # the X server the start-up benchmark starts
   xauth                 # xvfb-run's cookie, to run the window on Xvfb by hand
-  clang                 # the fuzz build's compiler
-  libclang-rt-14-dev    # libFuzzer and clang's sanitizer runtimes
+  clang                 # the fuzz build's compiler; its libFuzzer comes after (fuzzer_runtime)
   llvm                  # llvm-symbolizer: file and line in sanitizer and fuzzer reports
   locales               # locale-gen, for the it_IT.UTF-8 locale of the decimal comma tests
   desktop-file-utils    # desktop-file-validate, in the install check
+  appstream             # appstreamcli, which validates the AppStream metadata in the install check
+  lintian               # checks the Debian package (tests/install/check_package.sh)
   file                  # cpack: finds the ELF files dpkg-shlibdeps reads
   poppler-utils         # pdfinfo, pdftotext, pdftoppm: the window tests read the saved PDF back
 )
@@ -53,6 +54,16 @@ install_missing() { # package...
     as_root apt-get update -qq
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi
+}
+
+# libFuzzer and clang's sanitizer runtimes come in a package named for clang's
+# major version (libclang-rt-14-dev on Debian 12): the one of the clang++ that
+# the fuzz build uses.
+fuzzer_runtime() {
+  local major
+  major=$(clang++ -dumpversion | cut -d. -f1)
+  [[ $major =~ ^[0-9]+$ ]] || { echo "cannot tell clang++'s version (clang++ -dumpversion: $major)" >&2; exit 1; }
+  echo "libclang-rt-$major-dev"
 }
 
 # The tests check the decimal comma under an Italian locale.
@@ -81,6 +92,8 @@ if [ "$mode" = run ]; then
 fi
 
 install_missing "${run_packages[@]}" "${test_packages[@]}"
+runtime=$(fuzzer_runtime)
+install_missing "$runtime"
 generate_italian_locale
 build default
 

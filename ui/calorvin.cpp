@@ -5,9 +5,11 @@
 #include "layout.h"
 #include "record.h"
 #include "text_box.h"
+#include "utf8.h"
 #include "warning_box.h"
 
 #include "evaluation.h"
+#include "quantities.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -47,20 +49,6 @@ int Px(int twips)
     return twips / TwipsPerPixel;
 }
 
-QString Text(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-// The boxes in the order the commands read, write and blank them.
-constexpr std::array<std::string_view, 8> EntryBoxes = {"TxtPin", "TxtPout", "TxtB", "TxtH",
-                                                        "TxtN",   "TxtQ",    "TxtEta", "TxtCO"};
-constexpr std::array<std::string_view, 7> ResultBoxes = {"TxtP",     "TxtMw", "TxtPw",  "TxtPa",
-                                                         "TxtCOppm", "TxtDp", "TxtEtaw"};
-constexpr std::array<std::string_view, 15> ClearOrder = {
-    "TxtPin", "TxtPout", "TxtB",  "TxtH",  "TxtN",     "TxtQ",  "TxtEta", "TxtCO",
-    "TxtMw",  "TxtP",    "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
-
 // Sets a box's text the way the original platform does: the caret goes to
 // the start, so a result wider than its box shows its leading digits.
 void SetText(QLineEdit* box, const QString& text)
@@ -93,7 +81,6 @@ QWidget* Build(const Control& c, QWidget* parent)
         box->setMaxLength(std::numeric_limits<int>::max()); // no length limit
         box->setFrame(true);
         box->setFont(FontFor(c.font));
-        box->setAccessibleName(Text(c.caption));
         box->setFocusPolicy(Qt::StrongFocus);
         box->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
         box->setFixedSize(box->size());
@@ -109,15 +96,15 @@ QWidget* Build(const Control& c, QWidget* parent)
         button->setFixedSize(button->size());
         return button;
     }
-    case Line: { // horizontal, one pixel high, from X1 up to X2
-        auto* line = new QWidget(parent);
-        line->setFocusPolicy(Qt::NoFocus);
-        line->setGeometry(Px(c.left), Px(c.top), Px(c.width - c.left), 1);
-        line->setFixedSize(line->size());
-        return line;
+    case Line:
+        break;
     }
-    }
-    return nullptr;
+    // A line: horizontal, one pixel high, from X1 up to X2.
+    auto* line = new QWidget(parent);
+    line->setFocusPolicy(Qt::NoFocus);
+    line->setGeometry(Px(c.left), Px(c.top), Px(c.width - c.left), 1);
+    line->setFixedSize(line->size());
+    return line;
 }
 
 // The window is a frame to assistive tools, not a filler inside one.
@@ -162,6 +149,16 @@ Calorvin::Calorvin(QWidget* parent)
     setAutoFillBackground(true);
     resize(Px(ClientWidth), Px(ClientHeight));
 
+    const Built built = buildControls();
+    setTabOrder(built);
+    describeBoxes(built);
+    applyColours();
+    m_tabOrder.front()->setFocus(); // TxtPin, the lowest TabIndex
+    addRecordActions();
+}
+
+Calorvin::Built Calorvin::buildControls()
+{
     // Built bottom first, so that creation order is the stacking order.
     std::array<const Control*, Controls.size()> stacking{};
     std::transform(Controls.begin(), Controls.end(), stacking.begin(),
@@ -175,61 +172,81 @@ Calorvin::Calorvin(QWidget* parent)
     // ("Sans Serif") whose engine and fallback search no control here draws
     // with, a measurable part of a start; so the window, and the application
     // while the controls are made, use the boxes' font. Menus, dialogs and
-    // tooltips get the platform's font back below.
+    // tooltips keep the platform's font.
     const QFont platformFont = QApplication::font();
     const QFont boxFont = FontFor(S8);
     QApplication::setFont(boxFont);
     setFont(boxFont);
-    std::vector<std::pair<int, QWidget*>> focusable; // TabIndex, widget
+
+    Built built(Controls.size());
     auto* ownBackground = new OwnBackground(this);
     for (const Control* c : stacking) {
         QWidget* widget = Build(*c, this);
+        widget->setObjectName(Text(c->name));
+        built[static_cast<std::size_t>(c - Controls.data())] = widget;
         if (c->kind == Label || c->kind == Line)
             widget->installEventFilter(ownBackground);
-        widget->setObjectName(Text(c->name));
-        if (c->kind == Box || c->kind == Button)
-            focusable.emplace_back(c->tabIndex, widget);
         if (c->ink == Highlight || c->kind == Line)
             m_inked.emplace_back(widget, c->ink == Highlight);
-        if (c->kind == Button) {
-            auto* button = static_cast<QPushButton*>(widget);
-            button->installEventFilter(this); // Enter presses a focused button
-            if (c->name == "CmdCalcola")
-                connect(button, &QPushButton::clicked, this, &Calorvin::CmdCalcola_Click);
-            else if (c->name == "CmdCancella")
-                connect(button, &QPushButton::clicked, this, &Calorvin::CmdCancella_Click);
-            else if (c->name == "CmdUscita")
-                connect(button, &QPushButton::clicked, this, &Calorvin::CmdUscita_Click);
-        }
+        if (c->role == Entry)
+            m_entries[c->quantity] = static_cast<QLineEdit*>(widget);
+        if (c->role == Result)
+            m_results[c->quantity] = static_cast<QLineEdit*>(widget);
+        if (c->kind == Button)
+            connectButton(static_cast<QPushButton*>(widget), c->role);
     }
-
     QApplication::setFont(platformFont);
+    return built;
+}
 
+void Calorvin::connectButton(QPushButton* button, Role command)
+{
+    button->installEventFilter(this); // Enter presses a focused button
+    void (Calorvin::*const click)() = command == Calcola    ? &Calorvin::CmdCalcola_Click
+                                      : command == Cancella ? &Calorvin::CmdCancella_Click
+                                                            : &Calorvin::CmdUscita_Click;
+    connect(button, &QPushButton::clicked, this, click);
+}
+
+void Calorvin::setTabOrder(const Built& built)
+{
     // Tab goes by rising TabIndex; Qt closes the cycle.
+    std::vector<std::size_t> focusable;
+    for (std::size_t i = 0; i < Controls.size(); ++i)
+        if (Controls[i].kind == Box || Controls[i].kind == Button)
+            focusable.push_back(i);
     std::sort(focusable.begin(), focusable.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < focusable.size(); ++i)
-        setTabOrder(focusable[i - 1].second, focusable[i].second);
+              [](std::size_t a, std::size_t b) { return Controls[a].tabIndex < Controls[b].tabIndex; });
+    for (std::size_t i : focusable) {
+        m_tabOrder.push_back(built[i]);
+        if (Controls[i].kind == Box)
+            m_clearOrder.push_back(static_cast<QLineEdit*>(built[i]));
+    }
+    for (std::size_t i = 1; i < m_tabOrder.size(); ++i)
+        QWidget::setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+}
 
-    const auto box = [this](std::string_view name) {
-        return findChild<QLineEdit*>(Text(name), Qt::FindDirectChildrenOnly);
-    };
-    std::transform(EntryBoxes.begin(), EntryBoxes.end(), m_entries.begin(), box);
-    std::transform(ResultBoxes.begin(), ResultBoxes.end(), m_results.begin(), box);
-    std::transform(ClearOrder.begin(), ClearOrder.end(), m_clearOrder.begin(), box);
+void Calorvin::describeBoxes(const Built& built)
+{
+    // Assistive tools read each box with its caption and unit as the window
+    // shows them and its role in the test; its caption label leads to it.
+    const auto label = [&built](std::string_view name) { return built[static_cast<std::size_t>(IndexOf(name))]; };
+    for (std::size_t i = 0; i < Controls.size(); ++i) {
+        const Control& c = Controls[i];
+        if (c.kind != Box)
+            continue;
+        const bool entry = c.role == Entry;
+        auto* box = static_cast<QLineEdit*>(built[i]);
+        const auto caption = entry ? Entries[c.quantity].caption : Results[c.quantity].caption;
+        box->setAccessibleName(Text(caption) + u' ' + static_cast<QLabel*>(label(c.unitLabel))->text());
+        box->setAccessibleDescription(entry ? QStringLiteral("dato in ingresso")
+                                            : QStringLiteral("dato in uscita"));
+        static_cast<QLabel*>(label(c.captionLabel))->setBuddy(box);
+    }
+}
 
-    // Assistive tools read each box with its caption and its role in the test.
-    for (const Control& c : Controls)
-        if (c.kind == Box)
-            findChild<QLabel*>(Text(c.captionLabel), Qt::FindDirectChildrenOnly)->setBuddy(box(c.name));
-    for (QLineEdit* entry : m_entries)
-        entry->setAccessibleDescription(QStringLiteral("dato in ingresso"));
-    for (QLineEdit* result : m_results)
-        result->setAccessibleDescription(QStringLiteral("dato in uscita"));
-
-    applyColours();
-    focusable.front().second->setFocus(); // TxtPin, the lowest TabIndex
-
+void Calorvin::addRecordActions()
+{
     // The test on record; everything else it needs is made when first used.
     // The window holds the shortcuts, so they work whichever box has the focus.
     m_copyTest = new QAction(QStringLiteral("Copia la prova"), this);

@@ -19,6 +19,11 @@
 
 class QAction;
 class QLineEdit;
+class QPushButton;
+
+namespace calorvin::layout {
+enum class Role;
+}
 
 namespace calorvin::ui {
 
@@ -52,6 +57,13 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    using Built = std::vector<QWidget*>; // one per row of the layout table, in its order
+
+    Built buildControls();
+    void connectButton(QPushButton* button, layout::Role command);
+    void setTabOrder(const Built& built);
+    void describeBoxes(const Built& built);
+    void addRecordActions();
     void applyColours();
     void askAndSaveTestAsPdf();
     QStringList boxTexts() const; // entries, then results
@@ -59,7 +71,8 @@ private:
 
     std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
     std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
-    std::array<QLineEdit*, 15> m_clearOrder{}; // the order Cancella blanks them
+    std::vector<QWidget*> m_tabOrder;     // boxes and buttons by rising TabIndex
+    std::vector<QLineEdit*> m_clearOrder; // the boxes in that order, as Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
     // The last Calculate since start or Cancella: the texts it left in the

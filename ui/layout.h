@@ -1,8 +1,11 @@
 #pragma once
 
-// The window Calorvin as data: every control, in twips,
-// row by row as the window's description lists them. The window (calorvin.cpp) builds
-// every control from this table in one loop; nothing else knows a position.
+// The window Calorvin as data: every control, in twips, row by row from the
+// top of the window down. The window (calorvin.cpp) builds every control from
+// this table in one loop; nothing else knows a position. What each box holds
+// (its caption, unit and check) is the core's table of quantities.
+
+#include "quantities.h"
 
 #include <algorithm>
 #include <array>
@@ -20,15 +23,18 @@ enum class Ink { NoInk, Desktop, Highlight };
 
 enum class Align { Left, Centre };
 
+// What a box holds, and what a button does.
+enum class Role { None, Entry, Result, Calcola, Cancella, Uscita };
+
 inline constexpr int TwipsPerPixel = 15; // at 96 dpi, i.e. per logical pixel
 
 // One control. A line is given by its end points (X1, Y1)-(X2, Y2) in the
-// four geometry fields, as the formula table gives them; it has no
-// TabIndex and instead names the label that lies directly above it.
+// four geometry fields; it has no TabIndex and instead names the label that
+// lies directly above it.
 struct Control {
     Kind kind;
     std::string_view name;    // objectName, the control's name
-    std::string_view caption; // label or button caption; a box's accessible name
+    std::string_view caption; // label or button caption
     int left, top, width, height; // twips; lines: X1, Y1, X2, Y2
     int tabIndex;                 // -1 for lines
     Font font = Font::NoFont;
@@ -38,30 +44,35 @@ struct Control {
     // Boxes only: the labels beside the box, its name (followed by the "2" of
     // O2 in the CO rows) and its unit.
     std::string_view captionLabel = {}, subscriptLabel = {}, unitLabel = {};
+    Role role = Role::None;
+    std::size_t quantity = 0; // boxes only: the position in Entries or Results
 };
 
 using enum Kind;
 using enum Font;
 using enum Ink;
 using enum Align;
+using enum Role;
 
 inline constexpr int ClientWidth = 9480;
 inline constexpr int ClientHeight = 8955;
 inline constexpr std::string_view WindowTitle =
     "Calcolo Parametri per certificazione secondo UNI 14785";
 
-// Every box is 735 x 255 in font S8 and names its labels; every button 1215 x 375 in font S10.
-constexpr Control TextBox(std::string_view name, int left, int top, int tabIndex,
-                          std::string_view accessibleName, std::string_view captionLabel,
+// Every box is 735 x 255 in font S8 and names its quantity and its labels;
+// every button 1215 x 375 in font S10.
+constexpr Control TextBox(std::string_view name, int left, int top, int tabIndex, Role role,
+                          std::size_t quantity, std::string_view captionLabel,
                           std::string_view unitLabel, std::string_view subscriptLabel = {})
 {
-    return {Box,   name, accessibleName, left, top, 735, 255, tabIndex, S8,
-            NoInk, Left, {}, captionLabel, subscriptLabel, unitLabel};
+    return {Box,  name, {}, left, top, 735, 255, tabIndex, S8, NoInk, Left, {}, captionLabel,
+            subscriptLabel, unitLabel, role, quantity};
 }
 constexpr Control PushButton(std::string_view name, std::string_view caption, int left,
-                             int top, int tabIndex)
+                             int top, int tabIndex, Role command)
 {
-    return {Button, name, caption, left, top, 1215, 375, tabIndex, S10};
+    return {Button, name, caption, left, top, 1215, 375, tabIndex, S10, NoInk, Left, {}, {}, {}, {},
+            command};
 }
 constexpr Control HLine(std::string_view name, int x1, int y1, int x2, int y2,
                         std::string_view under)
@@ -80,72 +91,72 @@ inline constexpr std::array Controls = {
 
     // Entry rows: name label, entry box, unit label
     Control{Label, "LBLPeso",    "Peso Iniziale",      480, 1560, 1215, 255,  1, S10, Desktop},
-    TextBox(       "TxtPin",                          2280, 1560,              2, "Peso Iniziale [kg]", "LBLPeso", "Label6"),
+    TextBox(       "TxtPin",                          2280, 1560,              2, Entry, entry::Pin, "LBLPeso", "Label6"),
     Control{Label, "Label6",     "[kg]",              3120, 1560,  375, 255, 15, S10, Desktop},
 
     Control{Label, "LBLPout",    "Peso Finale",        480, 2160, 1095, 255, 11, S10, Desktop},
-    TextBox(       "TxtPout",                         2280, 2160,              9, "Peso Finale [kg]", "LBLPout", "Label7"),
+    TextBox(       "TxtPout",                         2280, 2160,              9, Entry, entry::Pout, "LBLPout", "Label7"),
     Control{Label, "Label7",     "[kg]",              3120, 2160,  375, 255, 16, S10, Desktop},
 
     Control{Label, "LBLAltezza", "Massa Comb. B",      480, 2760, 1815, 255,  8, S10, Desktop},
-    TextBox(       "TxtB",                            2280, 2760,             12, "Massa Comb. B [kg/h]", "LBLAltezza", "Label9"),
+    TextBox(       "TxtB",                            2280, 2760,             12, Entry, entry::B, "LBLAltezza", "Label9"),
     Control{Label, "Label9",     "[kg/h]",            3120, 2760,  615, 255, 18, S10, Desktop},
 
     Control{Label, "Label10",    "Potere Calorif. H",  480, 3360, 1815, 255, 20, S10, Desktop},
-    TextBox(       "TxtH",                            2280, 3360,             19, "Potere Calorif. H [kJ/kg]", "Label10", "Label11"),
+    TextBox(       "TxtH",                            2280, 3360,             19, Entry, entry::H, "Label10", "Label11"),
     Control{Label, "Label11",    "[kJ/kg]",           3120, 3360,  615, 255, 21, S10, Desktop},
 
     Control{Label, "Label12",    "Salto Termico N",    480, 3960, 1815, 255, 23, S10, Desktop},
-    TextBox(       "TxtN",                            2280, 3960,             22, "Salto Termico N [K] o [°C]", "Label12", "Label13"),
+    TextBox(       "TxtN",                            2280, 3960,             22, Entry, entry::N, "Label12", "Label13"),
     Control{Label, "Label13",    "[K] o [°C]",        3120, 3960,  855, 255, 24, S10, Desktop},
 
     Control{Label, "Label14",    "Portata  Q",         480, 4560, 1815, 255, 26, S10, Desktop},
-    TextBox(       "TxtQ",                            2280, 4560,             25, "Portata  Q [l/h]", "Label14", "Label15"),
+    TextBox(       "TxtQ",                            2280, 4560,             25, Entry, entry::Q, "Label14", "Label15"),
     Control{Label, "Label15",    "[l/h]",             3120, 4560,  375, 255, 27, S10, Desktop},
 
     Control{Label, "Label16",    "Rendimento Comb.",   480, 5160, 1815, 255, 29, S10, Desktop},
-    TextBox(       "TxtEta",                          2280, 5160,             28, "Rendimento Comb. [%]", "Label16", "Label47"),
+    TextBox(       "TxtEta",                          2280, 5160,             28, Entry, entry::Eta, "Label16", "Label47"),
     Control{Label, "Label47",    "[%]",               3120, 5160,  495, 255, 68, S10, Desktop},
 
     Control{Label, "Label17",    "CO al 13% di O",     480, 5760, 1335, 255, 31, S10, Desktop},
     Control{Label, "Label19",    "2",                 1800, 5880,  135, 255, 33, S8,  Desktop},
-    TextBox(       "TxtCO",                           2280, 5760,             30, "CO al 13% di O2 [mg/m³]", "Label17", "Label18", "Label19"),
+    TextBox(       "TxtCO",                           2280, 5760,             30, Entry, entry::CO, "Label17", "Label18", "Label19"),
     Control{Label, "Label18",    "[mg/m³]",           3120, 5760,  735, 255, 32, S10, Desktop},
 
     // Result rows, in their order on screen: name label, result box, unit label
     Control{Label, "Label20",    "Portata Massica Mw",   5280, 1560, 1935, 255, 35, S10, Desktop},
-    TextBox(       "TxtMw",                             7440, 1560,             34, "Portata Massica Mw [kg/h]", "Label20", "Label21"),
+    TextBox(       "TxtMw",                             7440, 1560,             34, Result, result::Mw, "Label20", "Label21"),
     Control{Label, "Label21",    "[kg/h]",              8280, 1560,  495, 255, 36, S10, Desktop},
 
     Control{Label, "Label22",    "Potenza Nominale P",   5280, 2160, 1935, 255, 38, S10, Desktop},
-    TextBox(       "TxtP",                              7440, 2160,             37, "Potenza Nominale P [kw]", "Label22", "Label23"),
+    TextBox(       "TxtP",                              7440, 2160,             37, Result, result::P, "Label22", "Label23"),
     Control{Label, "Label23",    "[kw]",                8280, 2160,  495, 255, 39, S10, Desktop},
 
     Control{Label, "Label24",    "Potenza all'acqua Pw", 5280, 2760, 1935, 255, 41, S10, Desktop},
-    TextBox(       "TxtPw",                             7440, 2760,             40, "Potenza all'acqua Pw [kw]", "Label24", "Label25"),
+    TextBox(       "TxtPw",                             7440, 2760,             40, Result, result::Pw, "Label24", "Label25"),
     Control{Label, "Label25",    "[kw]",                8280, 2760,  495, 255, 42, S10, Desktop},
 
     Control{Label, "Label26",    "Potenza all'aria Ph",  5280, 3360, 1935, 255, 44, S10, Desktop},
-    TextBox(       "TxtPa",                             7440, 3360,             43, "Potenza all'aria Ph [kw]", "Label26", "Label27"),
+    TextBox(       "TxtPa",                             7440, 3360,             43, Result, result::Pa, "Label26", "Label27"),
     Control{Label, "Label27",    "[kw]",                8280, 3360,  495, 255, 45, S10, Desktop},
 
     Control{Label, "Label49",    "Rendimento all'Acqua", 5280, 3960, 2175, 255, 71, S10, Desktop},
-    TextBox(       "TxtEtaw",                           7440, 3960,             69, "Rendimento all'Acqua [%]", "Label49", "Label48"),
+    TextBox(       "TxtEtaw",                           7440, 3960,             69, Result, result::Etaw, "Label49", "Label48"),
     Control{Label, "Label48",    "[%]",                 8280, 3960,  375, 255, 70, S10, Desktop},
 
     Control{Label, "Label28",    "CO al 13% di O",       5280, 4560, 1335, 255, 47, S10, Desktop},
     Control{Label, "Label30",    "2",                   6600, 4680,  135, 255, 49, S8,  Desktop},
-    TextBox(       "TxtCOppm",                          7440, 4560,             46, "CO al 13% di O2 [ppm]", "Label28", "Label29", "Label30"),
+    TextBox(       "TxtCOppm",                          7440, 4560,             46, Result, result::COppm, "Label28", "Label29", "Label30"),
     Control{Label, "Label29",    "[ppm]",               8280, 4560,  735, 255, 48, S10, Desktop},
 
     Control{Label, "Label45",    "Differenza Peso",      5280, 5160, 1575, 255, 66, S10, Desktop},
-    TextBox(       "TxtDp",                             7440, 5160,             65, "Differenza Peso [kg]", "Label45", "Label46"),
+    TextBox(       "TxtDp",                             7440, 5160,             65, Result, result::Dp, "Label45", "Label46"),
     Control{Label, "Label46",    "[kg]",                8280, 5160,  375, 255, 67, S10, Desktop},
 
     // Push buttons
-    PushButton("CmdCancella", "Cancella",  360, 7080, 5),
-    PushButton("CmdCalcola",  "Calcola",  2760, 7080, 4),
-    PushButton("CmdUscita",   "Uscita",   1560, 7800, 3),
+    PushButton("CmdCancella", "Cancella",  360, 7080, 5, Cancella),
+    PushButton("CmdCalcola",  "Calcola",  2760, 7080, 4, Calcola),
+    PushButton("CmdUscita",   "Uscita",   1560, 7800, 3, Uscita),
 
     // Formula block; a line's four numbers are X1, Y1, X2, Y2
     Control{Label, "LBLFormula", "Formule Utilizzate:", 5760, 5880, 2295, 255, 10, S10BI, Desktop},
@@ -249,6 +260,27 @@ constexpr bool BoxesNameTheirLabels()
     return true;
 }
 static_assert(BoxesNameTheirLabels());
+
+// Each quantity has one box, named Txt and its symbol, on its row: entries
+// in table order, results at their row of the result column.
+constexpr bool BoxesShowEachQuantityOnce()
+{
+    std::array<int, EntryCount + ResultCount> seen{};
+    for (const Control& c : Controls) {
+        if (c.kind != Box)
+            continue;
+        const bool entry = c.role == Entry;
+        if ((!entry && c.role != Result) || c.quantity >= (entry ? Entries.size() : Results.size()))
+            return false;
+        const std::string_view symbol = entry ? Entries[c.quantity].symbol : Results[c.quantity].symbol;
+        const int row = entry ? static_cast<int>(c.quantity) : Results[c.quantity].row;
+        if (!c.name.starts_with("Txt") || c.name.substr(3) != symbol || c.top != 1560 + 600 * row
+            || seen[c.quantity + (entry ? 0 : EntryCount)]++)
+            return false;
+    }
+    return true;
+}
+static_assert(BoxesShowEachQuantityOnce());
 
 // Stacking, bottom first: labels by TabIndex, each line just
 // below the label it names, then boxes and buttons above everything.

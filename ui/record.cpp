@@ -2,6 +2,7 @@
 
 #include "fonts.h"
 #include "layout.h"
+#include "utf8.h"
 
 #include "evaluation.h"
 
@@ -26,11 +27,6 @@
 namespace calorvin::ui::record {
 
 namespace {
-
-QString Text(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
 
 QString CaptionOf(std::string_view labelName)
 {

@@ -1,6 +1,7 @@
 # Runs a command and checks its exit status and, exactly, what it printed.
 #   cmake -DSTATUS=<n> [-DSTDOUT=<text> | -DSTDOUT_FILE=<file>]
-#         [-DSTDERR=<text> | -DSTDERR_LAST_LINE=<text>] [-DSTDIN=<file>]
+#         [-DSTDERR=<text> | -DSTDERR_FILE=<file> | -DSTDERR_LAST_LINE=<text>]
+#         [-DSTDIN=<file>]
 #         -P check_run.cmake -- <command> [<argument>...]
 # A text is one line given without its line end; an empty text means nothing
 # printed. A stream with no expectation is not checked. STDERR_LAST_LINE leaves

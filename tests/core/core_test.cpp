@@ -216,6 +216,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, Run, testing::Values(
     RunRow{"COOverflow", With(7, "1e999"), "5|100|2.32558139534884|2.67441860465116||15|46.5116279069767", ""},
     RunRow{"EveryBoxAMegabyteOfDigits", {NineMB, NineMB, NineMB, NineMB, NineMB, NineMB, NineMB, NineMB}, "||||||", ""}), RowName<RunRow>);
 
+// The warnings' wording, character for character: everything else takes it from the core's table.
+TEST(KnownAnswer, WarningTexts)
+{
+    EXPECT_EQ(oracle::WarningTexts, (std::array<std::string_view, calorvin::EntryCount>{
+        "Il valore immesso del peso iniziale deve essere maggiore di zero",
+        "Il valore immesso del peso finale deve essere maggiore o uguale a zero",
+        "Il valore immesso della massa del combustibile in kg/h deve essere maggiore di zero",
+        "Il valore immesso del potere calorifico del combustibile deve essere maggiore di zero",
+        "Il valore immesso del salto termico deve essere maggiore di zero",
+        "Il valore immesso della portata in l/h deve essere maggiore di zero",
+        "Il valore immesso del rendimento deve essere maggiore di zero",
+        "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero"}));
+}
+
 TEST(Locale, DecimalCommaLocaleIsInstalled)
 {
     EXPECT_TRUE(oracle::UnderCommaLocale([] {})) << "scripts/dev.sh generates it_IT.UTF-8";

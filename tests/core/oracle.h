@@ -3,8 +3,10 @@
 // tables, the fuzz target and the monkey. Each check returns the first broken
 // property, or the empty text when all hold.
 
+#include "batch.h"
 #include "conversions.h"
 #include "evaluation.h"
+#include "quantities.h"
 
 #include <algorithm>
 #include <array>
@@ -15,23 +17,22 @@
 #include <cstring>
 #include <locale>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace oracle {
 
-// The warning texts in check order; zero is a valid final weight only.
-inline constexpr std::array<std::string_view, calorvin::EntryCount> WarningTexts = {
-    "Il valore immesso del peso iniziale deve essere maggiore di zero",
-    "Il valore immesso del peso finale deve essere maggiore o uguale a zero",
-    "Il valore immesso della massa del combustibile in kg/h deve essere maggiore di zero",
-    "Il valore immesso del potere calorifico del combustibile deve essere maggiore di zero",
-    "Il valore immesso del salto termico deve essere maggiore di zero",
-    "Il valore immesso della portata in l/h deve essere maggiore di zero",
-    "Il valore immesso del rendimento deve essere maggiore di zero",
-    "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero",
-};
+// The warning texts in check order, as the core's table has them (their
+// wording is a known answer in core_test.cpp).
+inline constexpr std::array<std::string_view, calorvin::EntryCount> WarningTexts = [] {
+    std::array<std::string_view, calorvin::EntryCount> texts{};
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = calorvin::Entries[i].warning;
+    return texts;
+}();
 
 inline bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -196,6 +197,137 @@ inline std::string CheckRun(const Texts& texts)
             return broken;
     }
     return {};
+}
+
+// For the fuzz targets: a broken property aborts, which libFuzzer reports with the input.
+inline void Require(const std::string& broken)
+{
+    if (!broken.empty()) {
+        std::fprintf(stderr, "\n*** property broken: %s\n", broken.c_str());
+        std::abort();
+    }
+}
+
+// Lines of a text: ended by LF, CR LF or a lone CR.
+inline std::vector<std::string_view> Lines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", i), text.size());
+        lines.push_back(text.substr(i, end - i));
+        i = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
+    }
+    return lines;
+}
+
+// One line's fields: a field opening with a quote is quoted up to a single
+// quote ("" for one), and what follows it is text; nothing when a quote stays open.
+inline std::optional<std::vector<std::string>> CsvFields(std::string_view line, char separator)
+{
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0, start = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+            fields.back() += line[i++];
+        else if (quoted && c == '"')
+            quoted = false;
+        else if (!quoted && c == separator)
+            fields.emplace_back(), start = i + 1;
+        else if (!quoted && c == '"' && i == start)
+            quoted = true;
+        else
+            fields.back() += c;
+    }
+    return quoted ? std::nullopt : std::optional(fields);
+}
+
+// The batch on one input taken with this separator: each line that is not
+// blank accounted for once and in order, as one output line or one refusal;
+// an output line's entries read back as given, then Evaluate's result texts
+// (or the column names on a first line) and warnings; each entry not read
+// whole named; status 1 exactly when a line was refused or an entry named.
+inline std::string CheckBatchLines(const std::vector<std::string_view>& in, const std::vector<std::string_view>& out,
+                                   const std::vector<std::string_view>& err, int status, char separator)
+{
+    static const std::vector<std::string> Names = {"P", "Mw", "Pw", "Pa", "COppm", "Dp", "Etaw", "Avvisi"};
+    std::size_t o = 0, e = 0;
+    bool faulty = false, first = true, separatorOpen = true;
+    for (std::size_t n = 0; n < in.size(); ++n) {
+        const std::string_view line = in[n];
+        const std::string number = "riga " + std::to_string(n + 1);
+        const bool tooLong = line.size() > (1 << 20);
+        if (!tooLong && line.find_first_not_of(" \t") == std::string::npos)
+            continue;
+        if (!tooLong && std::exchange(separatorOpen, false) && line == "sep=" + std::string(1, separator)) {
+            if (o == out.size() || out[o++] != line)
+                return number + ": the separator line is not echoed";
+            continue;
+        }
+        const auto fields = CsvFields(line, separator);
+        const std::size_t count = fields ? fields->size() : 0;
+        const std::string refusal = tooLong ? ": più di 1048576 byte" : !fields ? ": virgolette non chiuse"
+                                    : count == 8 ? "" : ": " + std::to_string(count) + (count == 1 ? " campo" : " campi") + " invece di 8";
+        const bool header = !tooLong && std::exchange(first, false);
+        if (!refusal.empty()) {
+            faulty = true;
+            if (e == err.size() || err[e++] != number + refusal)
+                return number + ": not refused as it should be";
+            continue;
+        }
+        const auto back = o < out.size() ? CsvFields(out[o++], separator) : std::nullopt;
+        if (!back || back->size() != calorvin::EntryCount + Names.size()
+            || !std::equal(fields->begin(), fields->end(), back->begin()))
+            return number + ": no output line, or not with the entries as given";
+        if (header && std::equal(Names.begin(), Names.end(), back->begin() + calorvin::EntryCount))
+            continue;
+        Texts texts;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            std::size_t used = 0;
+            const std::string read = "\" letto come " + calorvin::FormatResult(calorvin::ReadEntryNumber((*fields)[i], &used), ".");
+            texts[i] = (*fields)[i];
+            if (texts[i].find_first_not_of(" \t\n", used) == std::string_view::npos)
+                continue;
+            faulty = true;
+            if (e == err.size() || !err[e].starts_with(number + ", ") || !err[e++].ends_with(read))
+                return number + ": entry " + std::to_string(i + 1) + " not named as not read whole";
+        }
+        const calorvin::EvaluationOutcome outcome = calorvin::Evaluate(texts, ",");
+        std::string warnings;
+        for (std::string_view w : outcome.warnings)
+            warnings += (warnings.empty() ? "" : " | ") + std::string(w);
+        for (std::size_t k = 0; k < calorvin::ResultCount; ++k)
+            if ((*back)[calorvin::EntryCount + k] != (outcome.computed ? outcome.resultTexts[k] : ""))
+                return number + ": result " + std::to_string(k + 1) + " is not Evaluate's";
+        if (back->back() != warnings)
+            return number + ": not Evaluate's warnings";
+    }
+    if (o != out.size() || e != err.size())
+        return "output or messages beyond the input's lines";
+    return status == (faulty ? 1 : 0) ? "" : "status " + std::to_string(status) + " for what was refused or named";
+}
+
+// The batch on any bytes: as above, with the separator it takes; a UTF-16
+// file refused whole; every message one line without a control character.
+inline std::string CheckBatch(std::string_view input)
+{
+    std::istringstream in{std::string(input)};
+    std::ostringstream out, err;
+    const int status = calorvin::EvaluateBatch(in, out, err, ",");
+    const std::string outText = out.str(), errText = err.str();
+    if ((!outText.empty() && !outText.ends_with('\n')) || (!errText.empty() && !errText.ends_with('\n')))
+        return "a line written without its end";
+    if (std::any_of(errText.begin(), errText.end(), [](char c) { return (c >= 0 && c < 0x20 && c != '\n') || c == 0x7F; }))
+        return "a control character in a message";
+    if (input.starts_with("\xFF\xFE") || input.starts_with("\xFE\xFF"))
+        return status == 2 && outText.empty() && Lines(errText).size() == 1 ? "" : "UTF-16 not refused whole";
+    if (input.starts_with("\xEF\xBB\xBF"))
+        input.remove_prefix(3);
+    std::string broken;
+    for (char separator : {';', ',', '\t'})
+        if ((broken = CheckBatchLines(Lines(input), Lines(outText), Lines(errText), status, separator)).empty())
+            break;
+    return broken;
 }
 
 } // namespace oracle

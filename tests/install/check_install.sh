@@ -1,14 +1,16 @@
 #!/bin/sh
 # Installs a build into a temporary prefix and checks what a desktop needs:
 # the program in bin/, a valid desktop entry naming it and its icon, the icon
-# itself, the manual page, the changelog and copyright the Debian package
-# needs, and an installed program that starts and keeps running.
-#   check_install.sh <cmake> <build dir> <desktop-file-validate> <version>
+# itself, valid AppStream metadata naming the entry, the manual page, the
+# changelog and copyright the Debian package needs, and an installed program
+# that starts and keeps running.
+#   check_install.sh <cmake> <build dir> <desktop-file-validate> <appstreamcli> <version>
 set -eu
 cmake=$1
 build=$2
 validate=$3
-version=$4
+appstreamcli=$4
+version=$5
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -45,10 +47,21 @@ key() { sed -n "s/^$1=//p" "$entry" | head -n 1; }
 [ "$(key Icon)" = calorvin ] || fail "Icon is '$(key Icon)', not the installed calorvin.svg"
 key Categories | tr ';' '\n' | grep -qx Science || fail "Categories lack Science"
 
+# What software centres list: valid AppStream metadata whose launchable is the
+# installed desktop entry.
+command -v "$appstreamcli" >/dev/null 2>&1 || fail "appstreamcli not found (scripts/dev.sh installs appstream)"
+set -- "$prefix"/share/metainfo/*.metainfo.xml
+[ -f "$1" ] || fail "no AppStream metadata in $prefix/share/metainfo"
+report=$("$appstreamcli" validate --no-net "$1" 2>&1) || fail "appstreamcli: $report"
+[ "$(sed -n 's|.*<launchable type="desktop-id">\(.*\)</launchable>.*|\1|p' "$1")" = "$(basename "$entry")" ] ||
+  fail "the AppStream launchable is not $(basename "$entry")"
+
 # What Debian asks of a package beside the program: a manual page, a
 # changelog whose latest entry is this version, a machine-readable copyright.
 doc=$prefix/share/doc/calorvin
 gzip -t "$prefix/share/man/man1/calorvin.1.gz" || fail "no manual page calorvin.1.gz"
+gzip -dc "$prefix/share/man/man1/calorvin.1.gz" | grep -qF -- '\-\-csv' ||
+  fail "the manual page does not describe --csv"
 gzip -dc "$doc/changelog.gz" | head -n 1 | grep -q "^calorvin ($version) " ||
   fail "the changelog's latest entry is not calorvin ($version)"
 head -n 1 "$doc/copyright" 2>/dev/null | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||

@@ -10,6 +10,7 @@
 #include "calorvin.h"
 #include "application.h"
 #include "oracle.h"
+#include "test_environment.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -72,7 +73,16 @@ const std::pair<Qt::Key, Qt::KeyboardModifiers> Keys[] = {
     {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Backspace, {}}, {Qt::Key_Space, {}},
     {Qt::Key_End, Qt::ShiftModifier}, {Qt::Key_A, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier}};
 
-// The separator results must show, set by CTest: "." under C.UTF-8, "," under it_IT.UTF-8.
+// What CTest sets, set here where the environment lacks it, before the application reads it: run by hand, the
+// program runs as CTest's point run.
+[[maybe_unused]] const bool EnvironmentPinned = [] {
+    for (const QByteArray setting : TestEnvironment)
+        if (const qsizetype at = setting.indexOf('='); !qEnvironmentVariableIsSet(setting.left(at)))
+            qputenv(setting.left(at), setting.mid(at + 1));
+    return true;
+}();
+
+// The separator results must show: "." under C.UTF-8, "," under it_IT.UTF-8.
 const QString Separator = qEnvironmentVariable("CALORVIN_TEST_DECIMAL");
 
 // The record of Recorded, as its text form gives it: results in the window's order, one without a value.
@@ -246,7 +256,7 @@ class TestCalorvin : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY2(Separator == "." || Separator == ",", "run through CTest, which sets CALORVIN_TEST_DECIMAL");
+        QVERIFY2(Separator == "." || Separator == ",", "CALORVIN_TEST_DECIMAL is neither . nor ,");
         QApplication::setCursorFlashTime(0);
         calorvin::ui::StartReadingFontConfiguration(); // on its own thread, as main() starts it
         calorvin::ui::SetUpApplication(*qApp, false); // the classic style, the fonts, as the program starts
@@ -470,9 +480,8 @@ private slots:
         QToolTip::hideText();
     }
 
-    void classicLookAndAssistiveTools()
+    void bevels() // sunken boxes and raised buttons: dark top-left and light bottom-right edges, or the reverse
     {
-        // Sunken boxes and raised buttons: dark top-left and light bottom-right edges, or the reverse.
         const QImage image = m_window->grab().toImage();
         const auto lightness = [&](QPoint p) { return image.pixelColor(p).lightness(); };
         for (QWidget* w : {static_cast<QWidget*>(box("TxtPin")), static_cast<QWidget*>(button("CmdCalcola"))}) {
@@ -481,8 +490,12 @@ private slots:
             QVERIFY2((lightness(r.topLeft() + QPoint(1, 1)) < lightness(r.bottomRight() - QPoint(1, 1))) == sunken,
                      qPrintable(w->objectName()));
         }
-        // The icon at every size, its compiled-in pixels those of the PNGs (CALORVIN_UPDATE_REFERENCE=1
-        // rewrites them; build again after).
+    }
+
+    // The icon at every size, its compiled-in pixels those of the PNGs (CALORVIN_UPDATE_REFERENCE=1 rewrites them;
+    // build again after).
+    void icon()
+    {
         for (int size : calorvin::ui::IconSizes) {
             const QString png = QStringLiteral(CALORVIN_ICON_DIR "/calorvin-%1.png").arg(size);
             const QImage picture = QImage(png).convertToFormat(QImage::Format_RGBA8888_Premultiplied);
@@ -496,8 +509,15 @@ private slots:
             QVERIFY2(picture.size() == QSize(size, size) && calorvin::ui::IconPixels(size) == pixels, qPrintable(png));
         }
         QCOMPARE(m_window->windowIcon().availableSizes().size(), qsizetype(calorvin::ui::IconSizes.size()));
-        QCOMPARE(QApplication::font(), m_platformFont); // lent to the window while it is built, for tooltips and dialogs
+    }
 
+    void applicationFontKept() // lent to the window while it is built, for tooltips and dialogs
+    {
+        QCOMPARE(QApplication::font(), m_platformFont);
+    }
+
+    void accessibility()
+    {
         QCOMPARE(QAccessible::queryAccessibleInterface(m_window.get())->role(), QAccessible::Window);
         QAccessibleInterface* co = QAccessible::queryAccessibleInterface(box("TxtCO"));
         QCOMPARE(co->relations(QAccessible::Label).value(0).first->text(QAccessible::Name),
@@ -505,18 +525,20 @@ private slots:
         QCOMPARE(co->text(QAccessible::Description), QStringLiteral("dato in ingresso"));
         QCOMPARE(QAccessible::queryAccessibleInterface(box("TxtDp"))->text(QAccessible::Description),
                  QStringLiteral("dato in uscita"));
+    }
 
-        // The toolkit's own texts follow the locale: Italian under it_IT, when Qt's translations are installed.
-        if (Separator == ",") {
-            if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_it.qm"))
-                QSKIP("Qt's Italian translation is not installed (qt6-translations-l10n)");
-            std::unique_ptr<QMenu> menu(box("TxtPin")->createStandardContextMenu());
-            QStringList actions;
-            for (QAction* a : menu->actions())
-                if (!a->isSeparator())
-                    actions << a->text().section(u'\t', 0, 0).remove(u'&');
-            QCOMPARE(actions.join(", "), QStringLiteral("Annulla, Ripeti, Taglia, Copia, Incolla, Elimina, Seleziona tutto"));
-        }
+    void editMenuInItalian() // the toolkit's own texts follow the locale, when Qt's translations are installed
+    {
+        if (Separator != ",")
+            QSKIP("the comma run's locale is Italian");
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_it.qm"))
+            QSKIP("Qt's Italian translation is not installed (qt6-translations-l10n)");
+        std::unique_ptr<QMenu> menu(box("TxtPin")->createStandardContextMenu());
+        QStringList actions;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator())
+                actions << a->text().section(u'\t', 0, 0).remove(u'&');
+        QCOMPARE(actions.join(", "), QStringLiteral("Annulla, Ripeti, Taglia, Copia, Incolla, Elimina, Seleziona tutto"));
     }
 
     void exitEndsTheEventLoopWithStatusZero()
