@@ -4,7 +4,9 @@
 #include "quantities.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace calorvin {
 
@@ -44,7 +46,9 @@ EvaluationOutcome Evaluate(const EvaluationInputs& inputs, std::string_view deci
         r.Pa = r.P - r.Pw;
         r.COppm = in.CO / 1.25;
         r.Dp = in.Pin - in.Pout;
-        r.Etaw = (r.Pw / r.P) * 100; // no finite value when P is 0: shown empty
+        // A share of a power that has no value has none either: with P at 0
+        // or without a finite value (Pw / infinity would read 0), it shows empty.
+        r.Etaw = std::isfinite(r.P) ? (r.Pw / r.P) * 100 : std::numeric_limits<double>::quiet_NaN();
         for (std::size_t i = 0; i < Results.size(); ++i)
             out.resultTexts[i] = FormatResult(r.*Results[i].field, decimalSeparator);
     }

@@ -41,6 +41,7 @@ test_packages=(
   appstream             # appstreamcli, which validates the AppStream metadata in the install check
   lintian               # checks the Debian package (tests/install/check_package.sh)
   file                  # cpack: finds the ELF files dpkg-shlibdeps reads
+  poppler-utils         # pdfinfo, pdftotext, pdftoppm: the window tests read the saved PDF back
 )
 
 install_missing() { # package...

@@ -20,7 +20,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -326,7 +326,7 @@ void Calorvin::CmdCalcola_Click()
     QStringList warnings;
     for (std::string_view warning : outcome.warnings)
         warnings << Text(warning);
-    m_lastWarnings = warnings; // for the test on record
+    m_lastRun = Run{boxTexts(), outcome.computed, warnings}; // for the test on record
 
     const QPointer<Calorvin> alive(this);
     m_showingWarnings = true;
@@ -344,7 +344,7 @@ void Calorvin::CmdCancella_Click()
         return;
     for (QLineEdit* box : m_clearOrder)
         SetText(box, QStringLiteral(" "));
-    m_lastWarnings.clear();
+    m_lastRun.reset(); // its figures and warnings are gone from the window
 }
 
 void Calorvin::CmdUscita_Click()
@@ -360,24 +360,60 @@ void Calorvin::closeEvent(QCloseEvent* event)
     m_endProgram();
 }
 
-std::array<QLineEdit*, 15> Calorvin::recordOrder() const
+QStringList Calorvin::boxTexts() const
 {
-    // Entries in window order, then results in the order they are computed.
-    std::array<QLineEdit*, 15> boxes{};
-    std::copy(m_results.begin(), m_results.end(),
-              std::copy(m_entries.begin(), m_entries.end(), boxes.begin()));
-    return boxes;
+    QStringList texts;
+    for (const QLineEdit* box : m_entries)
+        texts << box->text();
+    for (const QLineEdit* box : m_results)
+        texts << box->text();
+    return texts;
+}
+
+// A copy or a page must never put figures on file that do not belong
+// together: entries changed after the run, results typed over, or results
+// left from an earlier run.
+bool Calorvin::refuseToRecord()
+{
+    const QString press = QStringLiteral("premere Calcola prima di copiare o salvare la prova.");
+    QString why;
+    const QStringList now = boxTexts();
+    if (!m_lastRun)
+        why = QStringLiteral("Nessun calcolo da registrare: ") + press;
+    else if (now.first(EntryCount) != m_lastRun->texts.first(EntryCount))
+        why = QStringLiteral("I dati in ingresso sono stati modificati dopo l'ultimo calcolo: ") + press;
+    else if (!m_lastRun->computed)
+        why = QStringLiteral("L'ultimo calcolo non ha prodotto risultati, quindi i dati in uscita non "
+                             "corrispondono ai dati in ingresso: correggere i dati in ingresso e ") + press;
+    else if (now != m_lastRun->texts)
+        why = QStringLiteral("I dati in uscita sono stati modificati dopo l'ultimo calcolo: ") + press;
+    if (!why.isEmpty())
+        WarningBox::Show(this, Text(WarningTitle), why);
+    return !why.isEmpty();
 }
 
 void Calorvin::copyTest()
 {
-    QGuiApplication::clipboard()->setMimeData(record::MimeData(record::Rows(recordOrder())));
+    if (!refuseToRecord())
+        QGuiApplication::clipboard()->setMimeData(record::MimeData(record::TableOf(m_entries, m_results)));
 }
 
 bool Calorvin::saveTestAsPdf(const QString& path)
 {
-    const QString failure = record::SavePdf(path, *this, record::Rows(recordOrder()), m_lastWarnings,
-                                            QDateTime::currentDateTime());
+    if (refuseToRecord())
+        return false;
+    // The page shows the window at rest: a twin that is never shown has no
+    // focus, caret or selection, and each of its boxes shows the start of
+    // its text, as a box just written does.
+    Calorvin atRest;
+    const auto copy = [](auto& from, auto& to) {
+        for (std::size_t i = 0; i < from.size(); ++i)
+            SetText(to[i], from[i]->text());
+    };
+    copy(m_entries, atRest.m_entries);
+    copy(m_results, atRest.m_results);
+    const QString failure = record::SavePdf(path, atRest, record::TableOf(m_entries, m_results),
+                                            m_lastRun->warnings, QDateTime::currentDateTime());
     if (!failure.isEmpty())
         WarningBox::Show(this, Text(WarningTitle), failure);
     return failure.isEmpty();
@@ -385,20 +421,44 @@ bool Calorvin::saveTestAsPdf(const QString& path)
 
 void Calorvin::askAndSaveTestAsPdf()
 {
-    const QDir documents(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Salva come PDF"),
-        documents.filePath(record::ProposedFileName(QDateTime::currentDateTime())),
-        QStringLiteral("Documenti PDF (*.pdf)"));
-    if (!path.isEmpty())
-        saveTestAsPdf(path);
+    if (refuseToRecord())
+        return;
+    if (m_pdfFolder.isEmpty())
+        m_pdfFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString title = QStringLiteral("Salva come PDF");
+    QString name = record::ProposedFileName(QDateTime::currentDateTime());
+    for (;;) {
+        // On the heap and guarded: the window, its parent, may go away while it waits.
+        QPointer<QFileDialog> dialog =
+            new QFileDialog(this, title, m_pdfFolder, QStringLiteral("Documenti PDF (*.pdf)"));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setDefaultSuffix(QStringLiteral("pdf")); // added to a name typed without one
+        dialog->setOption(QFileDialog::DontConfirmOverwrite); // asked below, in a box sized for its title
+        dialog->selectFile(name);
+        const bool chosen = dialog->exec() == QDialog::Accepted;
+        if (!dialog)
+            return;
+        const QString path = chosen ? dialog->selectedFiles().value(0) : QString();
+        delete dialog.data();
+        if (path.isEmpty())
+            return;
+        const QFileInfo file(path);
+        m_pdfFolder = file.absolutePath();
+        name = file.fileName();
+        const QPointer<Calorvin> alive(this);
+        if (!file.exists() ||
+            WarningBox::Confirm(this, title, QString::fromUtf8("Il file \"%1\" esiste già.\nSostituirlo?").arg(name)))
+            return void(saveTestAsPdf(path));
+        if (!alive)
+            return;
+    }
 }
 
-// Only the background opens the menu: labels and lines react to no click,
-// buttons to their left click only, and boxes keep their own edit menu.
+// A right click anywhere but in a box, which keeps its own edit menu, opens
+// the menu: labels, lines and buttons pass the click on to the window.
 void Calorvin::contextMenuEvent(QContextMenuEvent* event)
 {
-    if (event->reason() != QContextMenuEvent::Mouse || childAt(event->pos())) {
+    if (event->reason() != QContextMenuEvent::Mouse) {
         event->ignore();
         return;
     }

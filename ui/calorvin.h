@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,8 +43,10 @@ public:
     void CmdUscita_Click();
 
     // The test on record: the fifteen boxes onto the clipboard, as text and
-    // as a table; the page as a PDF at path, false after a warning box
-    // saying why it could not be written.
+    // as a table; the page as a PDF at path. Only while the boxes hold what
+    // the last Calculate read and wrote; otherwise, or when the file cannot
+    // be written, a warning box says why and nothing is copied or written
+    // (saveTestAsPdf then returns false).
     void copyTest();
     bool saveTestAsPdf(const QString& path);
 
@@ -63,7 +66,8 @@ private:
     void addRecordActions();
     void applyColours();
     void askAndSaveTestAsPdf();
-    std::array<QLineEdit*, 15> recordOrder() const; // the boxes as the test on record lists them
+    QStringList boxTexts() const; // entries, then results
+    bool refuseToRecord();        // true after a warning box saying why the boxes are no test on record
 
     std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
     std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
@@ -71,7 +75,15 @@ private:
     std::vector<QLineEdit*> m_clearOrder; // the boxes in that order, as Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
-    QStringList m_lastWarnings; // of the last Calculate; emptied by Cancella
+    // The last Calculate since start or Cancella: the texts it left in the
+    // boxes (entries, then results), whether it wrote results, its warnings.
+    struct Run {
+        QStringList texts;
+        bool computed = false;
+        QStringList warnings;
+    };
+    std::optional<Run> m_lastRun;
+    QString m_pdfFolder; // where the save dialog opens: the folder last saved to during this run
     QAction* m_copyTest = nullptr;
     QAction* m_saveTest = nullptr;
     bool m_showingWarnings = false; // a Calculate's warning boxes are being shown

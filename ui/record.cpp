@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace calorvin::ui::record {
 
@@ -42,15 +44,37 @@ QString Cell(const QString& text)
     return u'"' + quoted + u'"';
 }
 
-QString Table(const QList<Row>& rows)
+const QString Header[] = {QStringLiteral("Grandezza"), QStringLiteral("Valore"), QString::fromUtf8("Unità")};
+const QString EntriesHeading = QStringLiteral("Dati in ingresso");
+const QString ResultsHeading = QStringLiteral("Dati in uscita");
+
+QString HtmlRow(const QString& tag, const QString& a, const QString& b, const QString& c)
 {
-    QString table = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\""
-                                   " style=\"border-collapse:collapse\">\n");
-    for (const Row& row : rows)
-        table += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>\n")
-                     .arg(row.caption.toHtmlEscaped(), row.text.toHtmlEscaped(),
-                          row.unit.toHtmlEscaped());
-    return table + QStringLiteral("</table>\n");
+    return QStringLiteral("<tr><%1>%2</%1><%1>%3</%1><%1>%4</%1></tr>\n")
+        .arg(tag, a.toHtmlEscaped(), b.toHtmlEscaped(), c.toHtmlEscaped());
+}
+
+QString HtmlTable(const Table& table)
+{
+    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"1\""
+                                  " style=\"border-collapse:collapse\">\n") +
+                   HtmlRow(QStringLiteral("th"), Header[0], Header[1], Header[2]);
+    for (const auto& [heading, rows] : {std::pair(EntriesHeading, &table.entries),
+                                        std::pair(ResultsHeading, &table.results)}) {
+        html += QStringLiteral("<tr><th colspan=\"3\" align=\"left\">%1</th></tr>\n").arg(heading);
+        for (const Row& row : *rows)
+            html += HtmlRow(QStringLiteral("td"), row.caption, row.text, row.unit);
+    }
+    return html + QStringLiteral("</table>\n");
+}
+
+// Qt shapes Latin text with the font's ligatures by default; in a PDF a
+// ligature is one glyph that text extraction and search do not read as its
+// letters ("certificazione" would not be found).
+QFont Searchable(QFont font)
+{
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
 }
 
 // Why the file could not be written, in the operator's language; Qt's own
@@ -79,17 +103,16 @@ constexpr qreal Gap = 12; // logical pixels, between the parts of the page
 
 // The page, in logical pixels (the writer runs at 96 dpi, like the screen
 // the window is laid out for): heading, window, table, warnings.
-void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const QList<Row>& rows,
+void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const Table& table,
               const QStringList& warnings, const QDateTime& when)
 {
-    const QFont headingFont = FontFor(layout::S10B);
-    painter.setFont(headingFont);
+    painter.setFont(Searchable(FontFor(layout::S10B)));
     const QRectF heading(page.topLeft(), QSizeF(page.width(), painter.fontMetrics().height()));
     painter.drawText(heading, Qt::AlignLeft, Text(layout::WindowTitle));
     painter.drawText(heading, Qt::AlignRight, when.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
     const qreal top = heading.bottom() + Gap;
 
-    QString html = Table(rows);
+    QString html = HtmlTable(table);
     if (!warnings.isEmpty()) {
         html += QStringLiteral("<p><b>%1</b></p><ul>").arg(Text(WarningTitle).toHtmlEscaped());
         for (const QString& warning : warnings)
@@ -98,7 +121,7 @@ void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const QLis
     }
     QTextDocument document;
     document.setDocumentMargin(0);
-    document.setDefaultFont(FontFor(layout::S10));
+    document.setDefaultFont(Searchable(FontFor(layout::S10)));
     QTextOption option = document.defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere); // long digit strings too
     document.setDefaultTextOption(option);
@@ -140,39 +163,49 @@ void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const QLis
 
 } // namespace
 
-QList<Row> Rows(std::span<QLineEdit* const> boxes)
+Table TableOf(std::span<QLineEdit* const> entries, std::span<QLineEdit* const> results)
 {
-    QList<Row> rows;
-    for (const QLineEdit* box : boxes) {
-        const int i = layout::IndexOf(box->objectName().toStdString());
-        const layout::Control none{};
-        const layout::Control& c = i < 0 ? none : layout::Controls[static_cast<std::size_t>(i)];
-        QString unit = CaptionOf(c.unitLabel);
-        unit.remove(u'[').remove(u']');
-        rows << Row{CaptionOf(c.captionLabel) + CaptionOf(c.subscriptLabel), box->text(), unit};
-    }
-    return rows;
+    const auto downwards = [](std::span<QLineEdit* const> boxes) {
+        std::vector<QLineEdit*> downward(boxes.begin(), boxes.end());
+        std::stable_sort(downward.begin(), downward.end(),
+                         [](const QLineEdit* a, const QLineEdit* b) { return a->y() < b->y(); });
+        QList<Row> rows;
+        for (const QLineEdit* box : downward) {
+            const int i = layout::IndexOf(box->objectName().toStdString());
+            const layout::Control none{};
+            const layout::Control& c = i < 0 ? none : layout::Controls[static_cast<std::size_t>(i)];
+            QString unit = CaptionOf(c.unitLabel);
+            unit.remove(u'[').remove(u']');
+            rows << Row{CaptionOf(c.captionLabel) + CaptionOf(c.subscriptLabel), box->text().trimmed(), unit};
+        }
+        return rows;
+    };
+    return {downwards(entries), downwards(results)};
 }
 
-QString TabSeparated(const QList<Row>& rows)
+QString TabSeparated(const Table& table)
 {
-    QString text;
-    for (const Row& row : rows)
-        text += Cell(row.caption) + u'\t' + Cell(row.text) + u'\t' + Cell(row.unit) + u'\n';
+    QString text = Header[0] + u'\t' + Header[1] + u'\t' + Header[2] + u'\n';
+    for (const auto& [heading, rows] : {std::pair(EntriesHeading, &table.entries),
+                                        std::pair(ResultsHeading, &table.results)}) {
+        text += heading + u'\n';
+        for (const Row& row : *rows)
+            text += Cell(row.caption) + u'\t' + Cell(row.text) + u'\t' + Cell(row.unit) + u'\n';
+    }
     return text;
 }
 
-QString Html(const QList<Row>& rows)
+QString Html(const Table& table)
 {
-    return QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>\n") + Table(rows) +
+    return QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>\n") + HtmlTable(table) +
            QStringLiteral("</body></html>\n");
 }
 
-QMimeData* MimeData(const QList<Row>& rows)
+QMimeData* MimeData(const Table& table)
 {
     auto* data = new QMimeData;
-    data->setText(TabSeparated(rows));
-    data->setHtml(Html(rows));
+    data->setText(TabSeparated(table));
+    data->setHtml(Html(table));
     return data;
 }
 
@@ -181,22 +214,23 @@ QString ProposedFileName(const QDateTime& when)
     return when.toString(QStringLiteral("'Calorvin 'yyyy-MM-dd HH.mm'.pdf'"));
 }
 
-QString SavePdf(const QString& path, QWidget& window, const QList<Row>& rows,
+QString SavePdf(const QString& path, QWidget& window, const Table& table,
                 const QStringList& warnings, const QDateTime& when)
 {
     QSaveFile file(path);
     bool drawn = false;
     if (file.open(QIODevice::WriteOnly)) {
         QPdfWriter pdf(&file);
+        pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b); // for archives: fonts embedded, metadata
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
         pdf.setTitle(Text(layout::WindowTitle));
         pdf.setCreator(QStringLiteral("Calorvin"));
         QPainter painter;
         if (painter.begin(&pdf)) {
             const QRectF page(0, 0, pdf.width(), pdf.height());
-            DrawPage(painter, page, window, rows, warnings, when);
+            DrawPage(painter, page, window, table, warnings, when);
             drawn = painter.end();
         }
     }

@@ -33,6 +33,11 @@ public:
     // Shows the box modally over parent and waits until it is dismissed.
     static void Show(QWidget* parent, const QString& title, const QString& text);
 
+    // A question of the same kind with "Sì" and "No" (the default): true for
+    // "Sì". The box is at least as wide as its title needs on a title bar, so
+    // the title reads whole. An interceptor sees it as a box and answers "No".
+    static bool Confirm(QWidget* parent, const QString& title, const QString& text);
+
     static void SetInterceptor(Hook hook);
 
     // What Ctrl+C in a box puts on the clipboard, laid out as the Windows

@@ -209,7 +209,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, Run, testing::Values(
     // Beyond the range of a double: no finite value shows as the empty text.
     RunRow{"PinOverflow", With(0, "1e999"), "5|100|2.32558139534884|2.67441860465116|200||46.5116279069767", ""},
     RunRow{"PinNegativeOverflow", With(0, "-1e999"), "-", "1"}, RunRow{"PoutNegativeOverflow", With(1, "-1e999"), "-", "2"},
-    RunRow{"PowerProductOverflows", With(3, "1e306"), "|100|2.32558139534884||200|15|0", ""},
+    RunRow{"PowerProductOverflows", With(3, "1e306"), "|100|2.32558139534884||200|15|", ""},
+    RunRow{"BAndHOverflowPowerSoNoEfficiency", {"20", "5", "1E200", "1E200", "20", "100", "80", "250"},
+           "|100|2.32558139534884||200|15|", ""},
     RunRow{"WaterFlowOverflow", With(5, "1e999"), "5||||200|15|", ""},
     RunRow{"COOverflow", With(7, "1e999"), "5|100|2.32558139534884|2.67441860465116||15|46.5116279069767", ""},
     RunRow{"EveryBoxAMegabyteOfDigits", {NineMB, NineMB, NineMB, NineMB, NineMB, NineMB, NineMB, NineMB}, "||||||", ""}), RowName<RunRow>);

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFont>
 #include <QFontInfo>
 #include <QLibraryInfo>
@@ -25,9 +26,12 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
 
@@ -49,6 +53,7 @@ QStringList Warnings(std::initializer_list<int> checkNumbers) // 1-based, in che
 const QStringList EntryNames = {"TxtPin", "TxtPout", "TxtB", "TxtH", "TxtN", "TxtQ", "TxtEta", "TxtCO"};
 const QStringList ResultNames = {"TxtP", "TxtMw", "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
 const QStringList Reference = {"20", "5", "45", "500", "20", "100", "80", "250"};
+const QStringList Recorded = {" 20", "5", "45", "500", "20", "100", "0,9", "250"}; // computes, warns; copied trimmed
 const QStringList TabCycle = {"TxtPin", "CmdUscita", "CmdCalcola", "CmdCancella", "TxtPout", "TxtB",
                               "TxtH",   "TxtN",      "TxtQ",       "TxtEta",      "TxtCO",   "TxtMw",
                               "TxtP",   "TxtPw",     "TxtPa",      "TxtCOppm",    "TxtDp",   "TxtEtaw"};
@@ -80,6 +85,28 @@ const std::pair<Qt::Key, Qt::KeyboardModifiers> Keys[] = {
 // The separator results must show: "." under C.UTF-8, "," under it_IT.UTF-8.
 const QString Separator = qEnvironmentVariable("CALORVIN_TEST_DECIMAL");
 
+// The record of Recorded, as its text form gives it: results in the window's order, one without a value.
+QString recordedTable()
+{
+    return QString::fromUtf8(
+        "Grandezza\tValore\tUnità\nDati in ingresso\nPeso Iniziale\t20\tkg\nPeso Finale\t5\tkg\n"
+        "Massa Comb. B\t45\tkg/h\nPotere Calorif. H\t500\tkJ/kg\nSalto Termico N\t20\tK o °C\nPortata  Q\t100\tl/h\n"
+        "Rendimento Comb.\t0,9\t%\nCO al 13% di O2\t250\tmg/m³\nDati in uscita\nPortata Massica Mw\t100\tkg/h\n"
+        "Potenza Nominale P\t0\tkw\nPotenza all'acqua Pw\t2_32558139534884\tkw\n"
+        "Potenza all'aria Ph\t-2_32558139534884\tkw\nRendimento all'Acqua\t\t%\nCO al 13% di O2\t200\tppm\n"
+        "Differenza Peso\t15\tkg\n").replace(u'_', Separator);
+}
+
+// A poppler-utils tool's standard output (scripts/dev.sh installs them).
+QString poppler(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        qWarning("%s did not run: %s", qPrintable(tool), qPrintable(process.errorString()));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 // A modal box as met, with the result boxes as they stood while it was up.
 struct SeenBox { QString title, text; QStringList resultsMeanwhile; QMessageBox::Icon icon; };
 
@@ -94,6 +121,7 @@ class TestCalorvin : public QObject {
     QFont m_platformFont;
     QList<SeenBox> m_seen;
     std::function<void(QMessageBox*)> m_onBox; // while set, handed each box before the watchdog clicks OK
+    std::function<void(QFileDialog*)> m_onDialog; // while set, handed each file dialog before the watchdog closes it
 
     // The watchdog records every modal box and closes it. A test that expects boxes takes them with
     // takeTexts(); cleanup() fails a test that leaves any, so a stray box fails it, not hangs it.
@@ -108,6 +136,8 @@ class TestCalorvin : public QObject {
         const QPointer<QWidget> alive(modal);
         if (box && m_onBox)
             m_onBox(box); // sends key events only: no event loop runs, no reentry
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && m_onDialog)
+            m_onDialog(dialog);
         if (alive && alive->isVisible())
             box ? box->done(QMessageBox::Ok) : void(modal->close());
     }
@@ -141,6 +171,13 @@ class TestCalorvin : public QObject {
             type(EntryNames[i], entries[i]);
     }
     void click(const QString& name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers) // a shortcut of the window, pressed in TxtPa
+    {
+        m_window->activateWindow(); // again after a modal box
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        box("TxtPa")->setFocus();
+        QTest::keyClick(box("TxtPa"), key, modifiers);
+    }
 
     // The window's client area against tests/ui/<name>.png, pixel for pixel: style, dpi, scaling and font
     // settings are pinned here and in CMakeLists.txt.
@@ -241,6 +278,7 @@ private slots:
     {
         m_watchdog.stop();
         m_onBox = {};
+        m_onDialog = {};
         m_window.reset();
         for (const SeenBox& b : m_seen)
             qWarning("unexpected modal box: %s / %s", qPrintable(b.title), qPrintable(b.text));
@@ -579,72 +617,186 @@ private slots:
         QVERIFY(calculations > events / 100 && computed > 0);
     }
 
-    // The test on record: Ctrl+Shift+C in a box, or the menu on the window's background (and only there),
-    // copies the fifteen boxes as a table; nothing in the window changes.
+    // The test on record: copy and PDF only while the boxes hold what the last Calculate read and wrote; else one
+    // box says why, nothing is copied or written and nothing in the window changes.
+    void recordOnlyTheLastRun_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // after the reference test is typed: "Cmd…" clicks, "Txt…=text" types
+        QTest::addColumn<QString>("refusal");   // the box's text; empty: recorded
+        const QString press = "premere Calcola prima di copiare o salvare la prova.", none = "Nessun calcolo da registrare: ";
+        const QString changed = "I dati in ingresso sono stati modificati dopo l'ultimo calcolo: " + press;
+        QTest::newRow("no Calcola yet") << QStringList{} << none + press;
+        QTest::newRow("after Calcola") << QStringList{"CmdCalcola"} << QString();
+        QTest::newRow("entry changed") << QStringList{"CmdCalcola", "TxtPin=30"} << changed;
+        QTest::newRow("entry typed back") << QStringList{"CmdCalcola", "TxtPin=30", "TxtPin=20"} << QString();
+        QTest::newRow("Calcola again") << QStringList{"CmdCalcola", "TxtPin=30", "CmdCalcola"} << QString();
+        QTest::newRow("result typed over") << QStringList{"CmdCalcola", "TxtDp=16"} << "I dati in uscita sono stati "
+                                              "modificati dopo l'ultimo calcolo: " + press;
+        QTest::newRow("Cancella forgets the run") << QStringList{"TxtCO=-5", "CmdCalcola", "CmdCancella"} << none + press;
+        QTest::newRow("gate failed, earlier results") << QStringList{"CmdCalcola", "TxtPin=0", "CmdCalcola"}
+            << "L'ultimo calcolo non ha prodotto risultati, quindi i dati in uscita non corrispondono ai dati in "
+               "ingresso: correggere i dati in ingresso e " + press;
+        QTest::newRow("changed after a failed gate") << QStringList{"TxtPin=0", "CmdCalcola", "TxtPin=20"} << changed;
+    }
+
+    void recordOnlyTheLastRun()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, refusal);
+        typeEntries(Reference);
+        for (const QString& step : steps)
+            step.startsWith("Cmd") ? click(step) : type(step.section(u'=', 0, 0), step.section(u'=', 1));
+        takeTexts(); // Calculate's warnings
+        const QStringList before = texts(EntryNames + ResultNames);
+        QGuiApplication::clipboard()->setText("before");
+        QTemporaryDir dir;
+        press(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        const bool saved = m_window->saveTestAsPdf(dir.filePath("p.pdf"));
+        press(Qt::Key_S, Qt::ControlModifier); // the refusal, or the file dialog, left unanswered
+        QStringList seen;
+        for (const SeenBox& b : std::exchange(m_seen, {}))
+            seen << b.title + ": " + b.text;
+        QCOMPARE(seen, refusal.isEmpty() ? QStringList{"Salva come PDF: "} : QStringList(3, "Attenzione !!!: " + refusal));
+        QCOMPARE(QGuiApplication::clipboard()->text() == "before", !refusal.isEmpty());
+        QCOMPARE(saved && QFile::exists(dir.filePath("p.pdf")), refusal.isEmpty());
+        QCOMPARE(texts(EntryNames + ResultNames), before);
+    }
+
+    // Ctrl+Shift+C, or the menu of a right click anywhere outside the boxes: both forms of the table, whole.
     void copyTheTest()
     {
-        typeEntries(Reference);
+        typeEntries(Recorded);
         click("CmdCalcola");
-        QString expected = QStringLiteral(
-            "Peso Iniziale\t20\tkg\nPeso Finale\t5\tkg\nMassa Comb. B\t45\tkg/h\nPotere Calorif. H\t500\tkJ/kg\n"
-            "Salto Termico N\t20\tK o °C\nPortata  Q\t100\tl/h\nRendimento Comb.\t80\t%\nCO al 13% di O2\t250\tmg/m³\n"
-            "Potenza Nominale P\t5\tkw\nPortata Massica Mw\t100\tkg/h\nPotenza all'acqua Pw\t2_32558139534884\tkw\n"
-            "Potenza all'aria Ph\t2_67441860465116\tkw\nCO al 13% di O2\t200\tppm\nDifferenza Peso\t15\tkg\n"
-            "Rendimento all'Acqua\t46_5116279069767\t%\n").replace(u'_', Separator);
-        box("TxtPa")->setFocus();
-        const QStringList before = texts(EntryNames + ResultNames);
-        QTest::keyClick(box("TxtPa"), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
-        const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
-        QVERIFY(copied->html().contains("<table") && copied->html().contains("<td>CO al 13% di O2</td><td>250</td>"));
-        QCOMPARE(texts(EntryNames + ResultNames), before);
-        QCOMPARE(QApplication::focusWidget(), box("TxtPa"));
+        press(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), recordedTable());
+        QTextDocument html; // read back as a rich-text editor reads it: a cell a line, a run of blanks one blank
+        html.setHtml(QGuiApplication::clipboard()->mimeData()->html());
+        QCOMPARE(html.toPlainText().trimmed() + u'\n', recordedTable().replace(u'\t', u'\n').replace("  ", " "));
 
-        // Right-clicks as the platform delivers them: labels and buttons open nothing, the background its menu.
-        box("TxtDp")->setText("\"a\tb\nc<&>"); // quoted for spreadsheets, escaped in HTML
-        QGuiApplication::clipboard()->clear();
-        for (const char* name : {"LBLPeso", "Label44", "CmdUscita"}) {
-            QTest::mouseClick(m_window->windowHandle(), Qt::RightButton, {},
-                              m_window->findChild<QWidget*>(name)->geometry().center());
-            QVERIFY2(!QApplication::activePopupWidget(), name);
+        box("TxtCO")->setText("\"a\tb\nc<&>"); // quoted for spreadsheets, escaped in HTML; reads 0, a warning
+        click("CmdCalcola");
+        QCOMPARE(takeTexts(), Warnings({7, 7, 8}));
+        for (const char* name : {"LBLPeso", "Label44", "Line1", "Label5", "CmdUscita", "Calorvin"}) {
+            QWidget* w = m_window->findChild<QWidget*>(name);
+            QTest::mouseClick(m_window->windowHandle(), Qt::RightButton, {}, w ? w->geometry().center() : QPoint(5, 5));
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY2(menu, name);
+            QCOMPARE(menu->actions().value(0)->text() + " | " + menu->actions().value(1)->text(),
+                     QString::fromUtf8("Copia la prova | Salva come PDF…"));
+            QTest::keyClick(menu, w ? Qt::Key_Escape : Qt::Key_Down); // the last, on the background, copies
+            QTest::keyClick(menu, Qt::Key_Return);
         }
-        QTest::mouseClick(m_window->windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        QCOMPARE(menu->actions().value(0)->text() + " | " + menu->actions().value(1)->text(),
-                 QString::fromUtf8("Copia la prova | Salva come PDF…"));
-        QTest::keyClick(menu, Qt::Key_Down);
-        QTest::keyClick(menu, Qt::Key_Return);
         QCOMPARE(QGuiApplication::clipboard()->text(),
-                 expected.replace("Differenza Peso\t15", "Differenza Peso\t\"\"\"a\tb\nc<&>\""));
+                 recordedTable().replace("250\tmg", "\"\"\"a\tb\nc<&>\"\tmg").replace("\t200\t", "\t0\t"));
         QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains("<td>&quot;a\tb\nc&lt;&amp;&gt;</td>"));
     }
 
-    void saveTheTestAsPdf()
+    // The page as a reader gets it: A4, PDF/A-1b with title, creator and date; its text layer holds the title, the
+    // date, the table as the copy gives it and this run's warnings only; the window at its own size (96 dpi).
+    void pdfAsTheUserGetsIt()
+    {
+        typeEntries({"20", "5", "45", "500", "20", "100", "80", "-5"});
+        click("CmdCalcola");
+        click("CmdCancella");
+        typeEntries(Recorded);
+        click("CmdCalcola");
+        QCOMPARE(takeTexts(), Warnings({8, 7}));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("prova.pdf");
+        QVERIFY(m_window->saveTestAsPdf(path));
+        const QString info = poppler("pdfinfo", {path}) + poppler("pdfinfo", {"-meta", path});
+        for (const char* line : {"Title:           Calcolo Parametri per certificazione secondo UNI 14785\n",
+                                 "Creator:         Calorvin\n", "Page size:       595 x 842 pts (A4)\n",
+                                 "pdfaid:part=\"1\" pdfaid:conformance=\"B\"", "\nCreationDate: "})
+            QVERIFY2(info.contains(QString::fromUtf8(line)), line);
+        QStringList lines = poppler("pdftotext", {"-layout", path, "-"}).split(u'\n'), table;
+        for (const QString& line : (recordedTable() + "Attenzione !!!\n" + Warnings({7}).value(0)).split(u'\n'))
+            table << line.simplified();
+        for (QString& line : lines)
+            line = line.simplified();
+        lines.removeAll(QString());
+        QVERIFY2(QRegularExpression("^Calcolo Parametri per certificazione secondo UNI 14785 "
+                                    "\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$").match(lines.value(0)).hasMatch(),
+                 qPrintable(lines.value(0)));
+        QCOMPARE(lines.mid(lines.indexOf(table.value(0))), table); // to the page's end: no warning of an earlier run
+
+        // "Formule Utilizzate:" stands 360 px (270 pt) right of "Versione 1.1".
+        const QString words = poppler("pdftotext", {"-bbox", path, "-"});
+        const auto x = [&words](const QString& word) {
+            return QRegularExpression("xMin=\"([0-9.]+)\"[^>]*>" + word + "<").match(words).captured(1).toDouble();
+        };
+        QVERIFY2(qAbs(x("Formule") - x("Versione") - 270) < 1, qPrintable(QString::number(x("Formule") - x("Versione"))));
+    }
+
+    // The window on the page is at rest, however the operator left it: no focus frame, caret or selection, and a
+    // box scrolled to its end shows its start.
+    void pdfShowsTheWindowAtRest()
+    {
+        typeEntries(Reference);
+        click("CmdCalcola"); // its button has the focus
+        QTemporaryDir dir;
+        QList<QImage> pages;
+        for (const QString name : {"button", "box", "rest"}) { // the page below the heading, which holds the minute
+            QLineEdit* pw = box("TxtPw");
+            name == "box" ? pw->setFocus(), pw->end(false), pw->cursorBackward(true, 4)
+                          : void(name == "rest" ? QApplication::focusWidget()->clearFocus(), pw->setCursorPosition(0) : void());
+            QVERIFY(m_window->saveTestAsPdf(dir.filePath(name + ".pdf")));
+            poppler("pdftoppm", {"-r", "96", "-png", "-singlefile", dir.filePath(name + ".pdf"), dir.filePath(name)});
+            const QImage page(dir.filePath(name + ".png"));
+            pages << page.copy(0, 80, page.width(), page.height() - 80);
+        }
+        QVERIFY(!pages[2].isNull());
+        QCOMPARE(pages[0], pages[2]);
+        QCOMPARE(pages[1], pages[2]);
+    }
+
+    // The save dialog adds ".pdf", opens where the last file went, and asks before writing over a file, in a box
+    // wide enough for its title: "No" keeps the file and asks for another name (left unanswered here), "Sì" writes.
+    void saveDialog()
     {
         typeEntries(Reference);
         click("CmdCalcola");
-        QTest::keyClick(box("TxtQ"), Qt::Key_S, Qt::ControlModifier); // asks for the file; closed unanswered
-        QCOMPARE(std::exchange(m_seen, {}).value(0).title, QStringLiteral("Salva come PDF"));
-        const QStringList before = texts(EntryNames + ResultNames);
         QTemporaryDir dir;
-        const auto files = [&dir] { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                                      QDir::NoDotAndDotDot); };
-        QVERIFY(m_window->saveTestAsPdf(dir.filePath("prova.pdf")));
-        QFile pdf(dir.filePath("prova.pdf"));
-        QVERIFY(pdf.open(QIODevice::ReadOnly));
-        QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
-        QCOMPARE(files(), QStringList{"prova.pdf"}); // no temporary file left
-        // Where it cannot be written: one box says why, nothing is left behind.
-        for (const auto& [path, why] : {std::pair(dir.filePath("manca/prova.pdf"), "la cartella non esiste"),
-                                        std::pair(dir.path(), "è una cartella")}) {
-            QVERIFY(!m_window->saveTestAsPdf(path));
-            QCOMPARE(m_seen.value(0).title, QStringLiteral("Attenzione !!!"));
-            QCOMPARE(takeTexts(),
-                     QStringList{"Impossibile salvare \"" + QDir::toNativeSeparators(path) + "\": " + why});
-            QCOMPARE(files(), QStringList{"prova.pdf"});
+        QFile file(dir.filePath("prova.pdf"));
+        QStringList folders, questions;
+        QString typed = dir.filePath("prova");
+        m_onDialog = [&](QFileDialog* dialog) {
+            folders << dialog->directory().absolutePath();
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(std::exchange(typed, QString()));
+            if (!dialog->findChild<QLineEdit*>("fileNameEdit")->text().isEmpty())
+                static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, as the Save button
+        };
+        for (const char* answer : {"", "No", "Sì"}) {
+            m_onBox = [&, answer](QMessageBox* box) {
+                questions << box->windowTitle() + ": " + box->text();
+                QFont bold = box->font();
+                bold.setBold(true);
+                QVERIFY(box->width() > QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 150);
+                box->button(QString::fromUtf8(answer) == "No" ? QMessageBox::No : QMessageBox::Yes)->click();
+            };
+            if (*answer) {
+                typed = "prova";
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write("x") == 1);
+                file.close();
+            }
+            press(Qt::Key_S, Qt::ControlModifier);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.read(5), QByteArray(QString::fromUtf8(answer) == "No" ? "x" : "%PDF-"));
+            file.close();
         }
-        QCOMPARE(texts(EntryNames + ResultNames), before);
+        m_seen.clear();
+        QCOMPARE(folders.mid(1), QStringList(3, QDir(dir.path()).absolutePath()));
+        QCOMPARE(questions, QStringList(2, QString::fromUtf8("Salva come PDF: Il file \"prova.pdf\" esiste già.\nSostituirlo?")));
+
+        // Where it cannot be written: one box says why; no temporary file is left, here or before.
+        m_onBox = {};
+        for (const auto& [at, why] : {std::pair(dir.filePath("manca/prova.pdf"), "la cartella non esiste"),
+                                      std::pair(dir.path(), "è una cartella")}) {
+            QVERIFY(!m_window->saveTestAsPdf(at));
+            QCOMPARE(takeTexts(), QStringList{"Impossibile salvare \"" + QDir::toNativeSeparators(at) + "\": " + why});
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                     QStringList{"prova.pdf"});
+        }
     }
 };
 
