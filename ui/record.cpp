@@ -4,7 +4,7 @@
 #include "layout.h"
 #include "utf8.h"
 
-#include "evaluation.h"
+#include "quantities.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -27,12 +27,6 @@
 namespace calorvin::ui::record {
 
 namespace {
-
-QString CaptionOf(std::string_view labelName)
-{
-    const int i = layout::IndexOf(labelName);
-    return i < 0 ? QString() : Text(layout::Controls[static_cast<std::size_t>(i)].caption);
-}
 
 QString Cell(const QString& text)
 {
@@ -163,24 +157,18 @@ void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const Tabl
 
 } // namespace
 
-Table TableOf(std::span<QLineEdit* const> entries, std::span<QLineEdit* const> results)
+Table TableOf(std::span<QLineEdit* const, EntryCount> entries,
+              std::span<QLineEdit* const, ResultCount> results)
 {
-    const auto downwards = [](std::span<QLineEdit* const> boxes) {
-        std::vector<QLineEdit*> downward(boxes.begin(), boxes.end());
-        std::stable_sort(downward.begin(), downward.end(),
-                         [](const QLineEdit* a, const QLineEdit* b) { return a->y() < b->y(); });
-        QList<Row> rows;
-        for (const QLineEdit* box : downward) {
-            const int i = layout::IndexOf(box->objectName().toStdString());
-            const layout::Control none{};
-            const layout::Control& c = i < 0 ? none : layout::Controls[static_cast<std::size_t>(i)];
-            QString unit = CaptionOf(c.unitLabel);
-            unit.remove(u'[').remove(u']');
-            rows << Row{CaptionOf(c.captionLabel) + CaptionOf(c.subscriptLabel), box->text().trimmed(), unit};
-        }
-        return rows;
+    const auto row = [](const auto& quantity, const QLineEdit* box) {
+        return Row{Text(quantity.caption), box->text().trimmed(), Text(quantity.unit)};
     };
-    return {downwards(entries), downwards(results)};
+    Table table;
+    for (std::size_t i = 0; i < Entries.size(); ++i)
+        table.entries << row(Entries[i], entries[i]);
+    for (std::size_t i : ResultsOnScreen)
+        table.results << row(Results[i], results[i]);
+    return table;
 }
 
 QString TabSeparated(const Table& table)

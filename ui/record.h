@@ -5,6 +5,8 @@
 // as one A4 page in PDF/A-1b. Nothing here is built until the operator asks
 // for it; whether the boxes may be recorded at all is the window's business.
 
+#include "evaluation.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -31,8 +33,10 @@ struct Table {
     QList<Row> entries, results;
 };
 
-// Captions and units come from the labels each box names in the layout table.
-Table TableOf(std::span<QLineEdit* const> entries, std::span<QLineEdit* const> results);
+// The boxes in the order of the core's tables of entries and of results;
+// captions and units come from those tables.
+Table TableOf(std::span<QLineEdit* const, EntryCount> entries,
+              std::span<QLineEdit* const, ResultCount> results);
 
 // One line per row, cells split by tabs, every line ending in '\n'; a section
 // heading is a line of one cell. A cell holding a tab or a line break, or
