@@ -2,7 +2,7 @@
 // run under node:
 //   generate_page faces                  one line per embedded face: family, file, narrowed
 //   generate_page text FAMILY            the characters the page draws in that face
-//   generate_page page OUT TEMPLATE CSS SCRIPT MODULE FONT...
+//   generate_page page OUT TEMPLATE CSS SCRIPT MODULE WASM FONT...
 //                                        the one self-contained page, written to OUT
 
 #include "page_data.h"
@@ -93,22 +93,23 @@ int main(int argc, char** argv)
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    if (args.size() == 6 + Faces.size() && args[0] == "page") {
+    if (args.size() == 7 + Faces.size() && args[0] == "page") {
         std::string page = Read(argv[3]);
         std::string fonts;
         for (std::size_t i = 0; i < Faces.size(); ++i)
             fonts += "@font-face{font-family:\"" + std::string(Faces[i].family) + "\";" +
                      std::string(Faces[i].descriptors) + ";src:url(data:font/woff;base64," +
-                     Base64(Read(argv[7 + i])) + ") format(\"woff\")}\n";
+                     Base64(Read(argv[8 + i])) + ") format(\"woff\")}\n";
         Replace(page, "@TITLE@", calorvin::web::Title());
         Replace(page, "@STYLE@", fonts + calorvin::web::WindowCss() + Read(argv[4]));
         Replace(page, "@CONTROLS@", calorvin::web::ControlsHtml());
         Replace(page, "@DATA@", calorvin::web::ScriptData());
+        Replace(page, "@WASM@", Base64(Read(argv[7])));
         Replace(page, "@SCRIPT@", Read(argv[6]) + "\n" + Read(argv[5])); // the core, then the script
         std::ofstream out(argv[2], std::ios::binary);
         out << page;
         return out.flush() ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: generate_page faces | text FAMILY | page OUT TEMPLATE CSS SCRIPT MODULE FONT...\n");
+    std::fprintf(stderr, "usage: generate_page faces | text FAMILY | page OUT TEMPLATE CSS SCRIPT MODULE WASM FONT...\n");
     return 2;
 }

@@ -5,7 +5,13 @@
 (() => {
   const data = JSON.parse(document.getElementById("calorvin-data").textContent);
   const $ = (id) => document.getElementById(id);
-  const ready = CalorvinCore();
+  // The core is made once the window is drawn with its fonts: its bytes,
+  // decoded off the main thread, and its compilation hold back no frame.
+  const ready = document.fonts.ready
+    .then(() => new Promise((drawn) => requestAnimationFrame(() => setTimeout(drawn))))
+    .then(() => fetch("data:application/wasm;base64," + $("calorvin-core").textContent))
+    .then((response) => response.arrayBuffer())
+    .then((bytes) => CalorvinCore({ wasmBinary: new Uint8Array(bytes) }));
   // Results show the decimal separator of the browser's language; entries always use a point.
   const separator = new Intl.NumberFormat(navigator.language).formatToParts(1.5)
     .find((part) => part.type === "decimal")?.value || ".";
