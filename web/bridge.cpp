@@ -9,6 +9,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -22,6 +23,7 @@ std::array<std::string, BoxCount> boxes;
 // The boxes as the last Calcola read and wrote them; none since Cancella.
 std::array<std::string, BoxCount> lastRun;
 bool hasRun = false;
+bool lastComputed = false;
 std::string answer; // what the last call returns, kept until the next one
 
 const char* Answer(std::string text)
@@ -47,6 +49,27 @@ std::string Html(const std::string& text)
         out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : std::string(1, c);
     return out;
 }
+
+// Why the boxes set cannot go on record, as the window says it: entries
+// changed after the last Calcola, results typed over or left from an earlier
+// run; empty when they can.
+std::string Refusal()
+{
+    const std::string press = "premere Calcola prima di copiare o salvare la prova.";
+    const auto entriesEnd = boxes.begin() + EntryBoxCount;
+    if (!hasRun)
+        return "Nessun calcolo da registrare: " + press;
+    if (!std::equal(boxes.begin(), entriesEnd, lastRun.begin()))
+        return "I dati in ingresso sono stati modificati dopo l'ultimo calcolo: " + press;
+    if (!lastComputed)
+        return "L'ultimo calcolo non ha prodotto risultati, quindi i dati in uscita non corrispondono ai "
+               "dati in ingresso: correggere i dati in ingresso e " + press;
+    if (boxes != lastRun)
+        return "I dati in uscita sono stati modificati dopo l'ultimo calcolo: " + press;
+    return {};
+}
+
+std::string batchMessages; // what the last batch wrote to standard error
 
 } // namespace
 
@@ -76,6 +99,7 @@ EMSCRIPTEN_KEEPALIVE const char* calorvin_calculate(const char* decimalSeparator
         out += std::string(warning) + "\n";
     lastRun = boxes;
     hasRun = true;
+    lastComputed = outcome.computed;
     return Answer(out);
 }
 
@@ -85,13 +109,12 @@ EMSCRIPTEN_KEEPALIVE void calorvin_clear()
 }
 
 // The test on record of the boxes set: as tab-separated text (format 0) or as
-// an HTML table (format 1); or, when the boxes no longer hold what the last
-// Calcola read and wrote, a line starting with '!' that says why.
+// an HTML document holding a table (format 1); or, when it cannot go on
+// record, '!' and the reason.
 EMSCRIPTEN_KEEPALIVE const char* calorvin_record(int format)
 {
-    if (!hasRun || boxes != lastRun)
-        return Answer("!I dati sono cambiati dopo l'ultimo Calcola: premere Calcola prima di "
-                      "copiare o stampare la prova.");
+    if (const std::string why = Refusal(); !why.empty())
+        return Answer("!" + why);
     const auto rows = calorvin::web::RecordRows();
     std::string out = format ? "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
                                "style=\"border-collapse:collapse\">\n"
@@ -107,7 +130,6 @@ EMSCRIPTEN_KEEPALIVE const char* calorvin_record(int format)
 
 // The batch on a CSV file's bytes: the status, a line break, then the
 // results CSV; calorvin_batch_messages() gives what went to standard error.
-std::string batchMessages;
 EMSCRIPTEN_KEEPALIVE const char* calorvin_batch(const char* bytes, int size, const char* decimalSeparator)
 {
     std::istringstream in(std::string(bytes, static_cast<std::size_t>(size)));

@@ -51,17 +51,21 @@
     box.scrollLeft = 0;
   }
 
-  // One modal box at a time; the focus goes back where it was.
+  // One modal box at a time; the focus goes back where it was. OK or Esc
+  // dismisses it and shows the next at once, in the same task.
+  let dismiss = null;
   function showBox(title, text) {
     return new Promise((resolve) => {
       const dialog = $("warning");
       $("warningTitle").textContent = title;
       $("warningText").textContent = text;
-      dialog.addEventListener("close", resolve, { once: true });
+      dismiss = () => { dismiss = null; dialog.close(); resolve(); };
       dialog.showModal();
       $("warningOk").focus();
     });
   }
+  $("warningOk").addEventListener("click", () => dismiss?.());
+  $("warning").addEventListener("cancel", (e) => { e.preventDefault(); dismiss?.(); });
   async function showBoxes(title, texts) {
     const back = document.activeElement;
     busy = true;
@@ -69,7 +73,6 @@
     busy = false;
     if (back) back.focus();
   }
-  $("warningOk").addEventListener("click", () => $("warning").close());
 
   async function calcola() {
     const core = await ready;

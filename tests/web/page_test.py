@@ -83,6 +83,21 @@ def empty_form_warnings(driver, layout):
     return faults
 
 
+def stale_record_refused(driver, layout):
+    """Ctrl+Shift+C once an entry changed after Calcola: one warning saying why, nothing copied."""
+    for name, text in REFERENCE.items():
+        driver.find_element(By.ID, name).send_keys(text)
+    calculate(driver)
+    box = driver.find_element(By.ID, "TxtPin")
+    box.send_keys("0")
+    driver.execute_script("window.copied = false; document.addEventListener('copy', () => { window.copied = true; });")
+    box.send_keys(Keys.CONTROL, Keys.SHIFT, "c")
+    WebDriverWait(driver, 10).until(lambda d: d.execute_script("return document.getElementById('warning').open"))
+    seen = dismiss_warnings(driver)
+    faults = [] if len(seen) == 1 and seen[0][2].startswith("I dati in ingresso sono stati modificati") else [f"{seen}"]
+    return faults + (["copied all the same"] if driver.execute_script("return window.copied") else [])
+
+
 def tab_order(driver, layout):
     focusable = sorted((c for c in layout if c["kind"] in ("box", "button")), key=lambda c: c["tabIndex"])
     expected = [c["name"] for c in focusable[1:]] + [focusable[0]["name"]]
@@ -133,6 +148,7 @@ CASES = {  # case: (browser language, check)
     "reference_point": ("en-US", lambda d, layout: reference_results(d, ".")),
     "reference_comma": ("it-IT", lambda d, layout: reference_results(d, ",")),
     "empty_form_warnings": ("it-IT", empty_form_warnings),
+    "stale_record_refused": ("it-IT", stale_record_refused),
     "tab_order": ("en-US", tab_order),
     "geometry": ("en-US", geometry),
 }
