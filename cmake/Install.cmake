@@ -15,6 +15,11 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/calorvin.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/org.example.calorvin.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The page, from the web build (scripts/dev.sh web), beside the program; left
+# out where it has not been built.
+set(CALORVIN_PAGE ${PROJECT_SOURCE_DIR}/build/web/calorvin.html CACHE FILEPATH
+    "calorvin.html to install, from the web build")
+install(FILES ${CALORVIN_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/calorvin OPTIONAL)
 
 # The manual page and the changelog go compressed as Debian's tools compress
 # them (gzip -9n: no name or time in the header, so the package is the same

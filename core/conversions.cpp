@@ -3,8 +3,21 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <system_error>
+
+// std::from_chars and std::to_chars for double, where the standard library
+// has them (libstdc++); otherwise (the libc++ of the WebAssembly build) the C
+// library's strtod and snprintf, which round correctly too (ties to even) and
+// give the same bits and digits. The text read holds no decimal separator and
+// the one written is skipped, so no locale reaches either.
+#if defined(__cpp_lib_to_chars) && __cpp_lib_to_chars >= 201611L
+#define CALORVIN_FLOAT_CHARCONV 1
+#else
+#define CALORVIN_FLOAT_CHARCONV 0
+#endif
 
 namespace calorvin {
 
@@ -12,6 +25,43 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The value of "<digits>e<exponent>" (no sign, no point), correctly rounded;
+// beyond the range of a double, an infinity when the first digit's decimal
+// exponent, `magnitude`, is positive, else 0.
+double ReadDigitsAndExponent(const std::string& number, long long magnitude)
+{
+#if CALORVIN_FLOAT_CHARCONV
+    double value = 0;
+    const auto [last, error] = std::from_chars(number.data(), number.data() + number.size(), value,
+                                               std::chars_format::scientific);
+    (void)last;
+    if (error == std::errc::result_out_of_range)
+        return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return error == std::errc() ? value : 0; // cannot fail: `number` is always well formed
+#else
+    (void)magnitude; // strtod gives the infinity or the 0 itself
+    return std::strtod(number.c_str(), nullptr);
+#endif
+}
+
+// "d.dddddddddddddde+x": the value rounded to 15 significant digits, ties to
+// even; the empty text on failure.
+std::string Scientific15(double value)
+{
+    char buffer[32];
+#if CALORVIN_FLOAT_CHARCONV
+    const auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    if (error != std::errc())
+        return {};
+    return std::string(buffer, end);
+#else
+    const int n = std::snprintf(buffer, sizeof buffer, "%.14e", value);
+    return n > 0 && static_cast<std::size_t>(n) < sizeof buffer ? std::string(buffer, static_cast<std::size_t>(n))
+                                                                : std::string();
+#endif
+}
 
 // A cursor over the entry text that steps over blanks wherever they stand.
 class Scanner {
@@ -87,8 +137,8 @@ double ReadNumber(std::string_view text, std::size_t& end)
         return 0;
     }
 
-    // The number is rebuilt without blanks and handed to from_chars, which
-    // rounds correctly and never looks at the locale.
+    // The number is rebuilt as its significant digits and a decimal
+    // exponent, with no blanks and no point, and read correctly rounded.
     std::string number;
     number.reserve(text.size() + 16);
 
@@ -104,6 +154,7 @@ double ReadNumber(std::string_view text, std::size_t& end)
     bool seenPoint = false;
     long long intDigits = 0;        // significant digits before the point
     long long leadingFracZeros = 0; // zeros between the point and the first significant digit
+    long long fracDigits = 0;       // significant digits after the point
     bool significant = false;
     for (;;) {
         const char c = in.Peek();
@@ -112,14 +163,12 @@ double ReadNumber(std::string_view text, std::size_t& end)
             if (c != '0' || significant) {
                 significant = true;
                 number.push_back(c);
-                if (!seenPoint)
-                    ++intDigits;
+                ++(seenPoint ? fracDigits : intDigits);
             } else if (seenPoint) {
                 ++leadingFracZeros;
             }
         } else if (c == '.' && !seenPoint) {
             seenPoint = true;
-            number.push_back('.');
         } else {
             break;
         }
@@ -162,23 +211,11 @@ double ReadNumber(std::string_view text, std::size_t& end)
     const long long magnitude =
         (intDigits > 0 ? intDigits - 1 : -leadingFracZeros - 1) + exponent;
 
-    // Zeros between the point and the first significant digit were left out
-    // ("0.000123" became ".123"); the exponent keeps their place value.
-    if (intDigits == 0)
-        exponent -= leadingFracZeros;
+    // The point and the zeros before the first significant digit are left
+    // out ("0.000123" became "123"); the exponent keeps the digits' place value.
     number.push_back('e');
-    number += std::to_string(exponent);
-
-    double value = 0;
-    const auto [last, error] =
-        std::from_chars(number.data(), number.data() + number.size(), value,
-                        std::chars_format::general);
-    (void)last;
-    if (error == std::errc::result_out_of_range) {
-        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (error != std::errc()) {
-        value = 0; // cannot happen: `number` is always well formed
-    }
+    number += std::to_string(exponent - leadingFracZeros - fracDigits);
+    const double value = ReadDigitsAndExponent(number, magnitude);
     return negative ? -value : value;
 }
 
@@ -201,12 +238,10 @@ std::string FormatResult(double value, std::string_view decimalSeparator)
         return "0"; // negative zero too
 
     // Round to 15 significant digits: d.dddddddddddddde±x
-    char buffer[32];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                            std::chars_format::scientific, 14);
-    if (error != std::errc())
+    const std::string rounded = Scientific15(value);
+    if (rounded.empty())
         return {};
-    std::string_view scientific(buffer, static_cast<std::size_t>(end - buffer));
+    std::string_view scientific(rounded);
 
     const bool negative = scientific.front() == '-';
     if (negative)
@@ -215,7 +250,7 @@ std::string FormatResult(double value, std::string_view decimalSeparator)
     std::string digits;
     digits.reserve(15);
     for (char c : scientific.substr(0, ePos))
-        if (c != '.')
+        if (IsDigit(c))
             digits.push_back(c);
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();

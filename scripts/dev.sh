@@ -2,11 +2,12 @@
 # Set-up for Calorvin on Debian 12, as root or with sudo.
 #   scripts/dev.sh run    install what is missing, build, start the program
 #   scripts/dev.sh test   install what is missing, build, run every test (what .ci/run runs)
+#   scripts/dev.sh web    install what is missing, build the page; its path on the last line
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-}
-case "$mode" in run|test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
+case "$mode" in run|test|web) ;; *) echo "usage: $0 run|test|web" >&2; exit 2 ;; esac
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
@@ -42,6 +43,18 @@ test_packages=(
   lintian               # checks the Debian package (tests/install/check_package.sh)
   file                  # cpack: finds the ELF files dpkg-shlibdeps reads
   poppler-utils         # pdfinfo, pdftotext, pdftoppm: the window tests read the saved PDF back
+)
+
+# What the page adds (scripts/dev.sh web), and its tests (scripts/dev.sh test):
+# the fonts are those of run_packages.
+web_packages=(
+  emscripten            # em++: the core as WebAssembly; node runs its tests
+  fonttools             # subsets the page's fonts (python3-fonttools)
+)
+web_test_packages=(
+  chromium              # the page's tests, headless
+  chromium-driver       # ... driven through WebDriver
+  python3-selenium      # ... from Python
 )
 
 install_missing() { # package...
@@ -83,6 +96,13 @@ build() { # preset
   cmake --build --preset "$1" -j "$jobs"
 }
 
+if [ "$mode" = web ]; then
+  install_missing "${run_packages[@]}" "${web_packages[@]}"
+  build web
+  echo "$PWD/build/web/calorvin.html"
+  exit 0
+fi
+
 if [ "$mode" = run ]; then
   # build/run: the program alone, without tests or benchmarks, so that their
   # packages are not needed to configure it.
@@ -91,7 +111,7 @@ if [ "$mode" = run ]; then
   exec build/run/ui/calorvin
 fi
 
-install_missing "${run_packages[@]}" "${test_packages[@]}"
+install_missing "${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}" "${web_test_packages[@]}"
 runtime=$(fuzzer_runtime)
 install_missing "$runtime"
 generate_italian_locale
@@ -101,6 +121,7 @@ build default
 # fuzz targets (clang's libFuzzer), each run for a bounded time.
 build asan
 build fuzz
+build web # the page, its core tests under node and its tests in Chromium
 
 # One CTest tree that takes in every build, so the run ends with one summary.
 mkdir -p build/all
@@ -109,5 +130,6 @@ mkdir -p build/all
   echo "subdirs(\"$PWD/build/default\")"
   echo "subdirs(\"$PWD/build/asan\")"
   echo "subdirs(\"$PWD/build/fuzz\")"
+  echo "subdirs(\"$PWD/build/web\")"
 } > build/all/CTestTestfile.cmake
 ctest --test-dir build/all --output-on-failure -j "$jobs" --no-tests=error

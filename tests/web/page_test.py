@@ -1,0 +1,178 @@
+#!/usr/bin/python3
+"""The page in headless Chromium, opened from disk with the network off.
+
+    page_test.py PAGE LAYOUT_JSON CASE
+
+CASE is one row of CASES. The expectations come from the window's table
+(LAYOUT_JSON, written from ui/layout.h) and the core's reference test.
+"""
+import json
+import sys
+import tempfile
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import WebDriverWait
+
+REFERENCE = {"TxtPin": "20", "TxtPout": "5", "TxtB": "45", "TxtH": "500", "TxtN": "20",
+             "TxtQ": "100", "TxtEta": "80", "TxtCO": "250"}
+RESULTS = {"TxtP": "5", "TxtMw": "100", "TxtPw": "2.32558139534884", "TxtPa": "2.67441860465116",
+           "TxtCOppm": "200", "TxtDp": "15", "TxtEtaw": "46.5116279069767"}
+WARNINGS = [  # an empty form: every check but the final weight's, in check order
+    "Il valore immesso del peso iniziale deve essere maggiore di zero",
+    "Il valore immesso della massa del combustibile in kg/h deve essere maggiore di zero",
+    "Il valore immesso del potere calorifico del combustibile deve essere maggiore di zero",
+    "Il valore immesso del salto termico deve essere maggiore di zero",
+    "Il valore immesso della portata in l/h deve essere maggiore di zero",
+    "Il valore immesso del rendimento deve essere maggiore di zero",
+    "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero",
+]
+
+
+def browser(language):
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                 f"--user-data-dir={tempfile.mkdtemp(prefix='calorvin-chromium-')}", f"--lang={language}",
+                 "--window-size=800,700"):
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"intl.accept_languages": language})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver.set_network_conditions(offline=True, latency=0, throughput=0)
+    return driver
+
+
+def dismiss_warnings(driver):
+    """Each warning box in turn, as assistive tools see it; dismissed with Enter."""
+    seen = []
+    while driver.execute_script("return document.getElementById('warning').open"):
+        dialog = driver.find_element(By.ID, "warning")
+        seen.append((dialog.aria_role, driver.find_element(By.ID, "warningTitle").text,
+                     driver.find_element(By.ID, "warningText").text, driver.switch_to.active_element.text))
+        driver.switch_to.active_element.send_keys(Keys.ENTER)
+    return seen
+
+
+def calculate(driver):
+    driver.find_element(By.ID, "CmdCalcola").click()
+    WebDriverWait(driver, 10).until(lambda d: d.execute_script(
+        "return document.getElementById('warning').open || document.getElementById('TxtP').value !== ''"))
+
+
+def reference_results(driver, separator):
+    for name, text in REFERENCE.items():
+        driver.find_element(By.ID, name).send_keys(text)
+    calculate(driver)
+    expected = {name: text.replace(".", separator) for name, text in RESULTS.items()}
+    shown = {name: driver.find_element(By.ID, name).get_property("value") for name in RESULTS}
+    return [] if shown == expected and not dismiss_warnings(driver) else [f"shown {shown}, expected {expected}"]
+
+
+def empty_form_warnings(driver, layout):
+    calculate(driver)
+    seen = dismiss_warnings(driver)
+    expected = [("alertdialog", "Attenzione !!!", text, "OK") for text in WARNINGS]
+    faults = [] if seen == expected else [f"warnings {seen}"]
+    if driver.switch_to.active_element.get_attribute("id") != "CmdCalcola":
+        faults.append("the focus is not back on Calcola")
+    if any(driver.find_element(By.ID, name).get_property("value") for name in RESULTS):
+        faults.append("a result box was written although the gate failed")
+    return faults
+
+
+def stale_record_refused(driver, layout):
+    """Ctrl+Shift+C once an entry changed after Calcola: one warning saying why, nothing copied."""
+    for name, text in REFERENCE.items():
+        driver.find_element(By.ID, name).send_keys(text)
+    calculate(driver)
+    box = driver.find_element(By.ID, "TxtPin")
+    box.send_keys("0")
+    driver.execute_script("window.copied = false; document.addEventListener('copy', () => { window.copied = true; });")
+    box.send_keys(Keys.CONTROL, Keys.SHIFT, "c")
+    WebDriverWait(driver, 10).until(lambda d: d.execute_script("return document.getElementById('warning').open"))
+    seen = dismiss_warnings(driver)
+    faults = [] if len(seen) == 1 and seen[0][2].startswith("I dati in ingresso sono stati modificati") else [f"{seen}"]
+    return faults + (["copied all the same"] if driver.execute_script("return window.copied") else [])
+
+
+def tab_order(driver, layout):
+    focusable = sorted((c for c in layout if c["kind"] in ("box", "button")), key=lambda c: c["tabIndex"])
+    expected = [c["name"] for c in focusable[1:]] + [focusable[0]["name"]]
+    active = lambda: driver.switch_to.active_element.get_attribute("id")
+    faults = [] if active() == "TxtPin" else [f"first focus on {active()}"]
+    walked = []
+    for _ in expected:
+        driver.switch_to.active_element.send_keys(Keys.TAB)
+        walked.append(active())
+    if walked != expected:
+        faults.append(f"Tab goes {walked}")
+    driver.switch_to.active_element.send_keys(Keys.SHIFT, Keys.TAB)
+    if active() != expected[-2]:
+        faults.append(f"Shift+Tab from the first control goes to {active()}")
+    # Enter and Esc in a box press nothing; a click on a label moves no focus.
+    box = driver.find_element(By.ID, "TxtPin")
+    box.click()
+    box.send_keys(Keys.ENTER, Keys.ESCAPE)
+    driver.find_element(By.ID, "LBLPeso").click()
+    if active() != "TxtPin" or driver.execute_script("return document.getElementById('warning').open"):
+        faults.append("Enter, Esc or a label's click did something")
+    return faults
+
+
+def geometry(driver, layout):
+    faults = []
+    origin = driver.find_element(By.ID, "Calorvin").rect
+    if (round(origin["width"]), round(origin["height"])) != (632, 597):
+        faults.append(f"client area {origin['width']} x {origin['height']}")
+    for c in layout:
+        r = driver.find_element(By.ID, c["name"]).rect
+        if c["kind"] == "line":
+            want = (c["left"] / 15, c["top"] / 15, (c["width"] - c["left"]) / 15, 1)
+        else:
+            want = (c["left"] / 15, c["top"] / 15, c["width"] / 15, c["height"] / 15)
+        got = (r["x"] - origin["x"], r["y"] - origin["y"], r["width"], r["height"])
+        if any(abs(a - b) > 1 for a, b in zip(got, want)):
+            faults.append(f"{c['name']} at {got}, the window has {want}")
+        if c["kind"] == "box":
+            element = driver.find_element(By.ID, c["name"])
+            # Accessible names collapse runs of blanks ("Portata  Q").
+            if element.accessible_name != " ".join(c["caption"].split()) or not element.get_attribute("aria-description"):
+                faults.append(f"{c['name']} is named {element.accessible_name!r}")
+    return faults
+
+
+CASES = {  # case: (browser language, check)
+    "reference_point": ("en-US", lambda d, layout: reference_results(d, ".")),
+    "reference_comma": ("it-IT", lambda d, layout: reference_results(d, ",")),
+    "empty_form_warnings": ("it-IT", empty_form_warnings),
+    "stale_record_refused": ("it-IT", stale_record_refused),
+    "tab_order": ("en-US", tab_order),
+    "geometry": ("en-US", geometry),
+}
+
+
+def main(page, layout_json, case):
+    language, check = CASES[case]
+    with open(layout_json, encoding="utf-8") as f:
+        layout = json.load(f)
+    driver = browser(language)
+    try:
+        driver.get("file://" + page)
+        WebDriverWait(driver, 10).until(lambda d: d.execute_script("return document.fonts.status === 'loaded'"))
+        faults = check(driver, layout)
+        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+        faults += [f"console: {e['message'][:300]}" for e in errors]
+    finally:
+        driver.quit()
+    for fault in faults:
+        print(f"{case}: {fault}")
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 4 or sys.argv[3] not in CASES:
+        sys.exit(__doc__ + "cases: " + ", ".join(CASES))
+    sys.exit(main(*sys.argv[1:]))
