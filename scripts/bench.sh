@@ -21,7 +21,7 @@ mkdir -p "$build"
 log=$build/bench.log
 : > "$log"
 echo "== building $build (Release); details in $log" >&2
-if ! { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCALORVIN_BUILD_TESTS=OFF &&
+if ! { cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCALORVIN_BUILD_TESTS=OFF -DCALORVIN_BUILD_BENCH=ON &&
        cmake --build "$build" -j "$jobs"; } >>"$log" 2>&1; then
   tail -n 40 "$log" >&2
   exit 1
