@@ -232,18 +232,15 @@ void Calorvin::describeBoxes(const Built& built)
 {
     // Assistive tools read each box with its caption and unit as the window
     // shows them and its role in the test; its caption label leads to it.
-    const auto label = [&built](std::string_view name) { return built[static_cast<std::size_t>(IndexOf(name))]; };
     for (std::size_t i = 0; i < Controls.size(); ++i) {
         const Control& c = Controls[i];
         if (c.kind != Box)
             continue;
-        const bool entry = c.role == Entry;
         auto* box = static_cast<QLineEdit*>(built[i]);
-        const auto caption = entry ? Entries[c.quantity].caption : Results[c.quantity].caption;
-        box->setAccessibleName(Text(caption) + u' ' + static_cast<QLabel*>(label(c.unitLabel))->text());
-        box->setAccessibleDescription(entry ? QStringLiteral("dato in ingresso")
-                                            : QStringLiteral("dato in uscita"));
-        static_cast<QLabel*>(label(c.captionLabel))->setBuddy(box);
+        box->setAccessibleName(Text(AccessibleName(c)));
+        box->setAccessibleDescription(c.role == Entry ? QStringLiteral("dato in ingresso")
+                                                      : QStringLiteral("dato in uscita"));
+        static_cast<QLabel*>(built[static_cast<std::size_t>(IndexOf(c.captionLabel))])->setBuddy(box);
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace calorvin::layout {
@@ -281,6 +282,16 @@ constexpr bool BoxesShowEachQuantityOnce()
     return true;
 }
 static_assert(BoxesShowEachQuantityOnce());
+
+// What assistive tools call a box: its quantity's caption and its unit as
+// the window shows it beside the box, "Salto Termico N [K] o [°C]".
+inline std::string AccessibleName(const Control& box)
+{
+    const std::string_view caption =
+        box.role == Entry ? Entries[box.quantity].caption : Results[box.quantity].caption;
+    return std::string(caption) + ' ' +
+           std::string(Controls[static_cast<std::size_t>(IndexOf(box.unitLabel))].caption);
+}
 
 // Stacking, bottom first: labels by TabIndex, each line just
 // below the label it names, then boxes and buttons above everything.

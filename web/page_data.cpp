@@ -144,7 +144,7 @@ std::string Element(const Control& c)
     case Box:
         return "<input" + id + " class=\"b" + FontClass(c.font) + "\" style=\"" + place +
                "\" tabindex=\"" + std::to_string(c.tabIndex) + "\" aria-label=\"" +
-               Escaped(c.caption) + "\" aria-description=\"" +
+               Escaped(AccessibleName(c)) + "\" aria-description=\"" +
                (IsEntry(c.name) ? "dato in ingresso" : "dato in uscita") +
                "\" autocomplete=\"off\" spellcheck=\"false\">\n";
     case Button:
