@@ -72,7 +72,7 @@ public:
             m_afterCr = *stop == '\r';
             m_pos = static_cast<std::size_t>(stop - m_chunk.data()) + 1;
             if (m_held.empty() && !m_tooLong) {
-                line = std::string_view(begin, stop);
+                line = std::string_view(begin, static_cast<std::size_t>(stop - begin));
                 return true;
             }
             Hold(begin, stop);
