@@ -239,8 +239,7 @@ void Calorvin::describeBoxes(const Built& built)
         auto* box = static_cast<QLineEdit*>(built[i]);
         const auto caption = entry ? Entries[c.quantity].caption : Results[c.quantity].caption;
         box->setAccessibleName(Text(caption) + u' ' + static_cast<QLabel*>(label(c.unitLabel))->text());
-        box->setAccessibleDescription(entry ? QStringLiteral("dato in ingresso")
-                                            : QStringLiteral("dato in uscita"));
+        box->setAccessibleDescription(Text(entry ? EntryDescription : ResultDescription));
         static_cast<QLabel*>(label(c.captionLabel))->setBuddy(box);
     }
 }

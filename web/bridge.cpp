@@ -16,7 +16,7 @@
 namespace {
 
 using calorvin::web::BoxCount;
-using calorvin::web::EntryBoxCount;
+using calorvin::EntryCount;
 
 // The boxes' texts in the order of the test on record: entries, then results.
 std::array<std::string, BoxCount> boxes;
@@ -56,7 +56,7 @@ std::string Html(const std::string& text)
 std::string Refusal()
 {
     const std::string press = "premere Calcola prima di copiare o salvare la prova.";
-    const auto entriesEnd = boxes.begin() + EntryBoxCount;
+    const auto entriesEnd = boxes.begin() + EntryCount;
     if (!hasRun)
         return "Nessun calcolo da registrare: " + press;
     if (!std::equal(boxes.begin(), entriesEnd, lastRun.begin()))
@@ -92,7 +92,7 @@ EMSCRIPTEN_KEEPALIVE const char* calorvin_calculate(const char* decimalSeparator
     const calorvin::EvaluationOutcome outcome = calorvin::Evaluate(entries, decimalSeparator);
     std::string out = outcome.computed ? "1\n" : "0\n";
     for (std::size_t i = 0; outcome.computed && i < outcome.resultTexts.size(); ++i) {
-        boxes[EntryBoxCount + i] = outcome.resultTexts[i];
+        boxes[EntryCount + i] = outcome.resultTexts[i];
         out += outcome.resultTexts[i] + "\n";
     }
     for (std::string_view warning : outcome.warnings)

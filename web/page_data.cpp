@@ -13,15 +13,33 @@ namespace {
 
 using namespace calorvin::layout;
 
-// The boxes in the order the commands read, write and blank them, as the
-// window's commands (ui/calorvin.cpp) list them.
-constexpr std::array<std::string_view, EntryBoxCount> EntryBoxes = {
-    "TxtPin", "TxtPout", "TxtB", "TxtH", "TxtN", "TxtQ", "TxtEta", "TxtCO"};
-constexpr std::array<std::string_view, BoxCount - EntryBoxCount> ResultBoxes = {
-    "TxtP", "TxtMw", "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
-constexpr std::array<std::string_view, BoxCount> ClearOrder = {
-    "TxtPin", "TxtPout", "TxtB",  "TxtH",  "TxtN",     "TxtQ",  "TxtEta", "TxtCO",
-    "TxtMw",  "TxtP",    "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
+// The boxes' names as the window's table gives them: the entries in the order
+// of the core's table of entries, the results in that of its results (the
+// order the core reads and writes them), and every box by rising TabIndex,
+// the order Cancella blanks them in.
+struct BoxNames {
+    std::array<std::string_view, EntryCount> entries;
+    std::array<std::string_view, ResultCount> results;
+    std::vector<std::string_view> byTabIndex;
+};
+
+BoxNames Boxes()
+{
+    BoxNames names;
+    std::vector<const Control*> boxes;
+    for (const Control& c : Controls) {
+        if (c.role == Entry)
+            names.entries[c.quantity] = c.name;
+        if (c.role == Result)
+            names.results[c.quantity] = c.name;
+        if (c.kind == Box)
+            boxes.push_back(&c);
+    }
+    std::sort(boxes.begin(), boxes.end(), [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+    for (const Control* c : boxes)
+        names.byTabIndex.push_back(c->name);
+    return names;
+}
 
 // The colours ui/colours.cpp reads where the platform has no scheme of its
 // own (Qt's default palette, and the classic desktop blue), with the shades
@@ -90,8 +108,8 @@ std::string Json(std::string_view text)
     return out + "\"";
 }
 
-template <std::size_t N>
-std::string JsonList(const std::array<std::string_view, N>& names)
+template <typename Names>
+std::string JsonList(const Names& names)
 {
     std::string out = "[";
     for (std::string_view name : names)
@@ -102,11 +120,6 @@ std::string JsonList(const std::array<std::string_view, N>& names)
 const Control& Named(std::string_view name)
 {
     return Controls[static_cast<std::size_t>(IndexOf(name))];
-}
-
-bool IsEntry(std::string_view box)
-{
-    return std::find(EntryBoxes.begin(), EntryBoxes.end(), box) != EntryBoxes.end();
 }
 
 std::string FontClass(Font key)
@@ -124,6 +137,14 @@ std::string_view BoxNamedBy(std::string_view label)
         if (c.kind == Box && c.captionLabel == label)
             return c.name;
     return {};
+}
+
+// What assistive tools call a box: its quantity's caption and the unit label beside it.
+std::string AccessibleName(const Control& box)
+{
+    const std::string_view caption =
+        box.role == Entry ? Entries[box.quantity].caption : Results[box.quantity].caption;
+    return std::string(caption) + " " + std::string(Named(box.unitLabel).caption);
 }
 
 std::string Element(const Control& c)
@@ -144,8 +165,8 @@ std::string Element(const Control& c)
     case Box:
         return "<input" + id + " class=\"b" + FontClass(c.font) + "\" style=\"" + place +
                "\" tabindex=\"" + std::to_string(c.tabIndex) + "\" aria-label=\"" +
-               Escaped(c.caption) + "\" aria-description=\"" +
-               (IsEntry(c.name) ? "dato in ingresso" : "dato in uscita") +
+               Escaped(AccessibleName(c)) + "\" aria-description=\"" +
+               std::string(c.role == Entry ? EntryDescription : ResultDescription) +
                "\" autocomplete=\"off\" spellcheck=\"false\">\n";
     case Button:
         return "<button" + id + " class=\"c" + FontClass(c.font) + "\" style=\"" + place +
@@ -221,11 +242,11 @@ std::string FaceText(std::string_view family)
 
 std::string ScriptData()
 {
-    std::array<std::string_view, BoxCount> recordOrder{};
-    std::copy(ResultBoxes.begin(), ResultBoxes.end(),
-              std::copy(EntryBoxes.begin(), EntryBoxes.end(), recordOrder.begin()));
-    return "{\"entries\":" + JsonList(EntryBoxes) + ",\"results\":" + JsonList(ResultBoxes) +
-           ",\"clear\":" + JsonList(ClearOrder) + ",\"record\":" + JsonList(recordOrder) +
+    const BoxNames boxes = Boxes();
+    std::vector<std::string_view> record(boxes.entries.begin(), boxes.entries.end());
+    record.insert(record.end(), boxes.results.begin(), boxes.results.end());
+    return "{\"entries\":" + JsonList(boxes.entries) + ",\"results\":" + JsonList(boxes.results) +
+           ",\"clear\":" + JsonList(boxes.byTabIndex) + ",\"record\":" + JsonList(record) +
            ",\"title\":" + Json(WindowTitle) + ",\"warningTitle\":" + Json(WarningTitle) +
            ",\"ended\":" + Json("Calorvin è terminato: si può chiudere questa pagina.") +
            ",\"menu\":[" + Json("Copia la prova") + "," + Json("Stampa o salva come PDF…") + "," +
@@ -235,15 +256,10 @@ std::string ScriptData()
 std::array<RecordRow, BoxCount> RecordRows()
 {
     std::array<RecordRow, BoxCount> rows;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const Control& box = Named(i < EntryBoxes.size() ? EntryBoxes[i] : ResultBoxes[i - EntryBoxes.size()]);
-        std::string unit(Named(box.unitLabel).caption);
-        std::erase(unit, '[');
-        std::erase(unit, ']');
-        rows[i] = {std::string(Named(box.captionLabel).caption) +
-                       std::string(box.subscriptLabel.empty() ? "" : Named(box.subscriptLabel).caption),
-                   unit};
-    }
+    for (std::size_t i = 0; i < Entries.size(); ++i)
+        rows[i] = {std::string(Entries[i].caption), std::string(Entries[i].unit)};
+    for (std::size_t i = 0; i < Results.size(); ++i)
+        rows[EntryCount + i] = {std::string(Results[i].caption), std::string(Results[i].unit)};
     return rows;
 }
 

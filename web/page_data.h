@@ -5,14 +5,15 @@
 // order and stacking; the boxes each command reads and writes; the captions
 // and units of the test on record.
 
+#include "evaluation.h"
+
 #include <array>
 #include <string>
 #include <string_view>
 
 namespace calorvin::web {
 
-inline constexpr int EntryBoxCount = 8;
-inline constexpr int BoxCount = 15;
+inline constexpr int BoxCount = EntryCount + ResultCount;
 
 // The window's title, as the page's.
 std::string Title();

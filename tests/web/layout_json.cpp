@@ -1,9 +1,12 @@
 // The window's table as JSON, in twips as written, for the page's tests to
-// hold the page against: what the desktop window is built from.
+// hold the page against: what the desktop window is built from. A box's
+// caption is its name to assistive tools, as the window gives it: the
+// quantity's caption and the unit label.
 
 #include "layout.h"
 
 #include <cstdio>
+#include <string>
 
 int main()
 {
@@ -12,10 +15,15 @@ int main()
     std::printf("[\n");
     for (std::size_t i = 0; i < Controls.size(); ++i) {
         const Control& c = Controls[i];
+        std::string caption(c.caption);
+        if (c.kind == Box)
+            caption = std::string(c.role == Entry ? calorvin::Entries[c.quantity].caption
+                                                  : calorvin::Results[c.quantity].caption) +
+                      " " + std::string(Controls[static_cast<std::size_t>(IndexOf(c.unitLabel))].caption);
         std::printf("{\"kind\":\"%s\",\"name\":\"%.*s\",\"caption\":\"%.*s\",\"left\":%d,\"top\":%d,"
                     "\"width\":%d,\"height\":%d,\"tabIndex\":%d}%s\n",
                     Kinds[static_cast<int>(c.kind)], static_cast<int>(c.name.size()), c.name.data(),
-                    static_cast<int>(c.caption.size()), c.caption.data(), c.left, c.top, c.width, c.height,
+                    static_cast<int>(caption.size()), caption.data(), c.left, c.top, c.width, c.height,
                     c.tabIndex, i + 1 < Controls.size() ? "," : "");
     }
     std::printf("]\n");
