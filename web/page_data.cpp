@@ -253,14 +253,4 @@ std::string ScriptData()
            Json("Calcola da un file CSV…") + "]}";
 }
 
-std::array<RecordRow, BoxCount> RecordRows()
-{
-    std::array<RecordRow, BoxCount> rows;
-    for (std::size_t i = 0; i < Entries.size(); ++i)
-        rows[i] = {std::string(Entries[i].caption), std::string(Entries[i].unit)};
-    for (std::size_t i = 0; i < Results.size(); ++i)
-        rows[EntryCount + i] = {std::string(Results[i].caption), std::string(Results[i].unit)};
-    return rows;
-}
-
 } // namespace calorvin::web

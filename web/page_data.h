@@ -2,18 +2,13 @@
 
 // Everything the page takes from the window's tables, in one place
 // (page_data.cpp): the controls, their texts, positions, fonts, colours, Tab
-// order and stacking; the boxes each command reads and writes; the captions
-// and units of the test on record.
-
-#include "evaluation.h"
+// order and stacking; the boxes each command reads and writes.
 
 #include <array>
 #include <string>
 #include <string_view>
 
 namespace calorvin::web {
-
-inline constexpr int BoxCount = EntryCount + ResultCount;
 
 // The window's title, as the page's.
 std::string Title();
@@ -42,13 +37,5 @@ std::string FaceText(std::string_view family);
 // What the script needs, as JSON: the boxes in the order each command reads,
 // writes or blanks them, the window's title and the page's own messages.
 std::string ScriptData();
-
-// Caption (with the "2" of O2) and unit (without brackets) of each box, in
-// the order of the test on record: the entries as read, then the results as
-// computed.
-struct RecordRow {
-    std::string caption, unit;
-};
-std::array<RecordRow, BoxCount> RecordRows();
 
 } // namespace calorvin::web
