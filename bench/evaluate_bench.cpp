@@ -4,9 +4,11 @@
 // measured the same way, against Evaluate alone on the same entries.
 #include "batch.h"
 #include "evaluation.h"
+#include "summary.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -173,19 +175,37 @@ BENCHMARK_CAPTURE(BM_EvaluateMegabyte, digits, '7')->Unit(benchmark::kMillisecon
 BENCHMARK_CAPTURE(BM_EvaluateMegabyte, blanks, ' ')->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_EvaluateMegabyte, letters, 'x')->Unit(benchmark::kMillisecond);
 
-// Keeps the median of each benchmark's repetitions to print the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Every repetition's time of each benchmark, printed as rows at the end. A
+// benchmark whose name ends in Baseline is the baseline of the others in its
+// unit; their notes give the ratio of the medians and the goal where there is one.
+class RowReporter : public benchmark::BenchmarkReporter {
 public:
+    struct Case {
+        std::string name;
+        std::string unit;
+        std::vector<double> times;
+    };
+    std::vector<Case> cases;
+    std::vector<std::string> failed;
+
+    bool ReportContext(const Context&) override { return true; }
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name + run.run_name.args] =
-                    run.GetAdjustedRealTime();
+        for (const Run& run : runs) {
+            const std::string name = run.run_name.function_name + run.run_name.args;
+            if (run.error_occurred)
+                failed.push_back(name + ": " + run.error_message);
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            auto found = std::find_if(cases.begin(), cases.end(), [&](const Case& c) { return c.name == name; });
+            if (found == cases.end())
+                found = cases.insert(cases.end(), {name, benchmark::GetTimeUnitString(run.time_unit), {}});
+            found->times.push_back(run.GetAdjustedRealTime());
+        }
     }
-    std::map<std::string, double> medians;
 };
+
+const std::map<std::string, double> Goals = {{"BM_Evaluate", 1.5}, {"BM_Batch", 2.0}};
 
 } // namespace
 
@@ -195,25 +215,36 @@ int main(int argc, char** argv)
     std::vector<char*> args(argv, argv + argc);
     std::string repetitions = "--benchmark_repetitions=12";
     std::string interleave = "--benchmark_enable_random_interleaving=true";
-    std::string aggregates = "--benchmark_report_aggregates_only=true";
-    args.insert(args.begin() + 1, {repetitions.data(), interleave.data(), aggregates.data()});
+    args.insert(args.begin() + 1, {repetitions.data(), interleave.data()});
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
+    RowReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    for (const std::string& failure : reporter.failed)
+        std::fprintf(stderr, "calorvin_evaluate_bench: %s\n", failure.c_str());
 
-    const auto evaluate = reporter.medians.find("BM_Evaluate");
-    const auto naive = reporter.medians.find("BM_NaiveBaseline");
-    if (evaluate != reporter.medians.end() && naive != reporter.medians.end())
-        std::printf("\nEvaluate / naive baseline (medians): %.2f (goal: at most 1.50)\n",
-                    evaluate->second / naive->second);
-    const auto batch = reporter.medians.find("BM_Batch");
-    const auto alone = reporter.medians.find("BM_BatchEvaluateAloneBaseline");
-    if (batch != reporter.medians.end() && alone != reporter.medians.end())
-        std::printf("Batch %.0f lines/s, Evaluate alone %.0f lines/s; batch / Evaluate alone "
-                    "per line (medians): %.2f (goal: at most 2.00)\n",
-                    BatchLines / batch->second, BatchLines / alone->second,
-                    batch->second / alone->second);
-    return 0;
+    using calorvin::bench::Summarise;
+    calorvin::bench::PrintHeader();
+    for (const auto& c : reporter.cases) {
+        std::string note;
+        const auto base = std::find_if(reporter.cases.begin(), reporter.cases.end(), [&](const auto& b) {
+            return b.unit == c.unit && b.name.ends_with("Baseline");
+        });
+        if (base != reporter.cases.end() && &*base == &c)
+            note = "baseline";
+        else if (base != reporter.cases.end()) {
+            const double ratio = Summarise(c.times).median / Summarise(base->times).median;
+            char text[160];
+            std::snprintf(text, sizeof text, "%.2fx %s", ratio, base->name.c_str());
+            note = text;
+            if (const auto goal = Goals.find(c.name); goal != Goals.end()) {
+                std::snprintf(text, sizeof text, "; goal <= %.2fx: %s", goal->second,
+                              ratio <= goal->second ? "met" : "MISSED");
+                note += text;
+            }
+        }
+        calorvin::bench::PrintRow("core: Evaluate", c.name, c.times, c.unit.c_str(), note);
+    }
+    return reporter.failed.empty() ? 0 : 1;
 }

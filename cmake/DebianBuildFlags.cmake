@@ -4,9 +4,9 @@
 # read-only and bound at start. On by default where dpkg-buildflags is found,
 # so that the Debian package is made of hardened code whichever tree it comes
 # from; off under the sanitizers and libFuzzer, which watch the same calls
-# themselves, and for WebAssembly (the page), which has no stack guard or
-# relocations to protect. The optimisation and debug flags stay the build type's, and the
-# fortified functions, which need an optimised build, are left out of Debug.
+# themselves, and for WebAssembly, which has none of them. The optimisation
+# and debug flags stay the build type's, and the fortified functions, which
+# need an optimised build, are left out of Debug.
 find_program(CALORVIN_DPKG_BUILDFLAGS dpkg-buildflags)
 if(CALORVIN_DPKG_BUILDFLAGS AND NOT CALORVIN_SANITIZE AND NOT CALORVIN_FUZZ AND NOT EMSCRIPTEN)
   set(_calorvin_hardening_default ON)

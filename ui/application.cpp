@@ -13,9 +13,7 @@
 #include <QTranslator>
 
 #include <cstring>
-#include <thread>
 
-#include <fontconfig/fontconfig.h>
 
 // The icon's resource lives in this static library; a program linking it
 // must register it before use.
@@ -46,34 +44,7 @@ public:
     }
 };
 
-// Fontconfig's configuration, read on a thread of its own: every
-// configuration file and font cache of the system, the largest single cost
-// of a start, which Qt would otherwise read on the main thread at the first
-// font it needs. Fontconfig is thread-safe and the thread touches nothing
-// of Qt's, so it may run while QApplication is made or unmade.
-struct FontConfiguration {
-    std::thread reader;
-
-    ~FontConfiguration()
-    {
-        if (reader.joinable()) // the program ended before the window was set up
-            reader.join();
-    }
-};
-
-FontConfiguration& Fonts()
-{
-    static FontConfiguration configuration;
-    return configuration;
-}
-
 } // namespace
-
-void StartReadingFontConfiguration()
-{
-    if (!Fonts().reader.joinable())
-        Fonts().reader = std::thread([] { FcInit(); });
-}
 
 QByteArray IconPixels(int size)
 {
@@ -97,9 +68,6 @@ bool StyleChosenByUser(int argc, char** argv)
 
 void SetUpApplication(QApplication& app, bool styleChosenByUser)
 {
-    if (Fonts().reader.joinable())
-        Fonts().reader.join();
-
     // The classic 3-D look: sunken boxes, raised buttons. The colours stay
     // those of the platform's palette, which the style would replace.
     if (!styleChosenByUser) {
@@ -124,7 +92,9 @@ void SetUpApplication(QApplication& app, bool styleChosenByUser)
 
     QIcon icon;
     for (int size : IconSizes) {
-        const QByteArray pixels = IconPixels(size); // the compiled-in bytes themselves: nothing is decoded
+        // The compiled-in bytes themselves, nothing decoded: against reading the PNGs,
+        // 1.6 M fewer instructions at start (2 %), 0.17-0.18 MiB less peak memory.
+        const QByteArray pixels = IconPixels(size);
         if (pixels.size() == qsizetype(size) * size * 4)
             icon.addPixmap(QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(pixels.constData()), size, size,
                                                      QImage::Format_RGBA8888_Premultiplied)));

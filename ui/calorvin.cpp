@@ -118,7 +118,8 @@ QAccessibleInterface* AccessibleWindow(const QString& className, QObject* object
 // Labels and lines hide what lies under them: each paints its background,
 // a line in its own colour, before its text. Left to autoFillBackground, Qt
 // would treat them as opaque and, at every paint of the window, clip each
-// control beneath by all of them, a region per control.
+// control beneath by all of them, a region per control. Measured: 1.6 M
+// fewer instructions at start (2 %), 0.17-0.21 MiB less peak memory.
 class OwnBackground final : public QObject {
 public:
     using QObject::QObject;
@@ -172,7 +173,8 @@ Calorvin::Built Calorvin::buildControls()
     // ("Sans Serif") whose engine and fallback search no control here draws
     // with, a measurable part of a start; so the window, and the application
     // while the controls are made, use the boxes' font. Menus, dialogs and
-    // tooltips keep the platform's font.
+    // tooltips keep the platform's font. Measured: 3.0 M fewer instructions
+    // at start (4 %), 0.29-0.30 MiB less peak memory.
     const QFont platformFont = QApplication::font();
     const QFont boxFont = FontFor(S8);
     QApplication::setFont(boxFont);

@@ -2,15 +2,16 @@
 // result box written (TxtEtaw, the seventh), and to the click's return; then,
 // for scale, a person's mouse click until the window is painted again, and the
 // paste of the megabyte itself. Runs on the offscreen platform unless
-// QT_QPA_PLATFORM says otherwise.
+// QT_QPA_PLATFORM says otherwise, the window set up as the program sets it up.
 //
-//   calculate_bench [--runs N] [--megabyte-runs N] [--tsv]
+//   calculate_bench [--runs N] [--megabyte-runs N]
 //
 // Every case keeps the gate open and raises no warning; a warning all the same
 // (caught at the warning seam, so no box blocks) makes the benchmark fail,
 // since it would time the box and not the calculation.
+#include "application.h"
 #include "calorvin.h"
-#include "fonts.h"
+#include "summary.h"
 #include "warning_box.h"
 
 #include <QAbstractButton>
@@ -22,7 +23,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -60,27 +60,14 @@ struct Case {
     double goalMs;
 };
 
-double Quantile(const std::vector<double>& sorted, double q)
+void PrintRow(const char* name, const char* what, const std::vector<double>& ms, double goalMs)
 {
-    const double pos = q * static_cast<double>(sorted.size() - 1);
-    const auto lo = static_cast<std::size_t>(std::floor(pos));
-    const auto hi = static_cast<std::size_t>(std::ceil(pos));
-    return sorted[lo] + (sorted[hi] - sorted[lo]) * (pos - static_cast<double>(lo));
-}
-
-void PrintRow(bool tsv, const char* name, const char* what, std::vector<double> ms, double goalMs)
-{
-    std::sort(ms.begin(), ms.end());
-    const double median = Quantile(ms, 0.5);
     std::string note;
-    if (goalMs > 0)
-        note = "goal < " + std::to_string(static_cast<int>(goalMs)) + " ms: " + (median < goalMs ? "met" : "MISSED");
-    if (tsv)
-        std::printf("%s: %s\t%s\t%zu\t%.4f\t%.4f\t%.4f\t%.4f\t%.4f\tms\t%s\n", "Calculate", what, name,
-                    ms.size(), median, Quantile(ms, 0.25), Quantile(ms, 0.75), ms.front(), ms.back(), note.c_str());
-    else
-        std::printf("%-32s %-18s %5zu %9.4f %9.4f %9.4f %9.4f %9.4f  %s\n", name, what, ms.size(), median,
-                    Quantile(ms, 0.25), Quantile(ms, 0.75), ms.front(), ms.back(), note.c_str());
+    if (goalMs > 0) {
+        const bool met = calorvin::bench::Summarise(ms).median < goalMs;
+        note = "goal < " + std::to_string(static_cast<int>(goalMs)) + " ms: " + (met ? "met" : "MISSED");
+    }
+    calorvin::bench::PrintRow(std::string("Calcola: ") + what, name, ms, "ms", note);
 }
 
 int IntArg(int argc, char* argv[], const char* option, int fallback)
@@ -97,17 +84,15 @@ int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     const int runs = IntArg(argc, argv, "--runs", 2000);
     const int megabyteRuns = IntArg(argc, argv, "--megabyte-runs", 30);
-    bool tsv = false;
-    for (int i = 1; i < argc; ++i)
-        tsv = tsv || std::strcmp(argv[i], "--tsv") == 0;
+    const bool styleChosen = calorvin::ui::StyleChosenByUser(argc, argv);
+    QApplication app(argc, argv);
+    calorvin::ui::SetUpApplication(app, styleChosen);
 
     int warnings = 0;
     calorvin::ui::WarningBox::SetInterceptor([&](const QString&, const QString&) { ++warnings; });
 
-    calorvin::ui::SetUpFonts(); // as the program starts
     calorvin::ui::Calorvin window;
     window.show();
     QApplication::processEvents();
@@ -140,11 +125,7 @@ int main(int argc, char* argv[])
         {"TxtPin: 20 + 1 MiB of blanks", QStringLiteral("20") + blanks, megabyteRuns, 100.0},
     }};
 
-    if (!tsv) {
-        std::printf("Calculate on the %s platform (ms)\n", qPrintable(QApplication::platformName()));
-        std::printf("%-32s %-18s %5s %9s %9s %9s %9s %9s\n", "case", "quantity", "runs", "median", "q1", "q3",
-                    "min", "max");
-    }
+    calorvin::bench::PrintHeader();
     // A pasted megabyte also costs the box itself: a person's click moves the
     // focus from the box to the button, so the box is painted again along with
     // the results. "painted" rows time that, from the press to the last paint.
@@ -207,9 +188,9 @@ int main(int argc, char* argv[])
             }
             toPainted.push_back(static_cast<double>(painted) / 1e6);
         }
-        PrintRow(tsv, c.name, "click->last result", toLastResult, c.goalMs);
-        PrintRow(tsv, c.name, "click->return", toReturn, 0);
-        PrintRow(tsv, c.name, "mouse click->painted", toPainted, 0);
+        PrintRow(c.name, "click->last result", toLastResult, c.goalMs);
+        PrintRow(c.name, "click->return", toReturn, 0);
+        PrintRow(c.name, "mouse click->painted", toPainted, 0);
 
         // Pasting the megabyte, for scale: Ctrl+V into the focused, empty box.
         if (c.pinEntry.size() > Megabyte) {
@@ -228,8 +209,9 @@ int main(int argc, char* argv[])
                     return 1;
                 }
             }
-            PrintRow(tsv, c.name, "Ctrl+V->painted", toPasted, 0);
+            PrintRow(c.name, "Ctrl+V->painted", toPasted, 0);
         }
     }
+    std::printf("# Calcola: on the %s platform\n", qPrintable(QApplication::platformName()));
     return 0;
 }
