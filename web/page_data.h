@@ -4,6 +4,8 @@
 // (page_data.cpp): the controls, their texts, positions, fonts, colours, Tab
 // order and stacking; the boxes each command reads and writes.
 
+#include "look.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -20,14 +22,15 @@ std::string ControlsHtml();
 // The style of the window: its size, colours, bevels and the font of each key.
 std::string WindowCss();
 
-// The faces the page embeds, as ui/fonts.cpp chooses them on Debian.
+// The faces the page embeds: the stand-ins ui/fonts.cpp chooses on Debian.
 struct Face {
-    std::string_view family;  // the CSS family name inside the page
+    look::Face face;
     std::string_view file;    // where Debian installs it
     std::string_view package; // which package
     std::string_view descriptors; // the @font-face descriptors besides family and source
-    bool narrowed;            // drawn at 90 % of its width, as the window draws it
     bool typedIn;             // the boxes' face: every Latin-1 character, not only the captions'
+    std::string_view family() const; // the CSS family name inside the page
+    int stretch() const;      // percent of its width it is drawn at, as the window draws it
 };
 extern const std::array<Face, 4> Faces;
 

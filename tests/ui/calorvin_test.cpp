@@ -9,6 +9,8 @@
 
 #include "calorvin.h"
 #include "application.h"
+#include "colours.h"
+#include "look.h"
 #include "oracle.h"
 #include "test_environment.h"
 
@@ -485,6 +487,14 @@ private slots:
             QVERIFY2((lightness(r.topLeft() + QPoint(1, 1)) < lightness(r.bottomRight() - QPoint(1, 1))) == sunken,
                      qPrintable(w->objectName()));
         }
+        // The page is drawn in look.h's colours: where Qt's own palette applies, as here, they are the window's.
+        using namespace calorvin;
+        const ui::SystemColours c = ui::CurrentColours();
+        const QPalette p = QGuiApplication::palette();
+        const QList<QColor> drawn = {c.buttonFace, c.window, c.windowText, c.highlight, c.desktop,
+                                     p.color(QPalette::Light), p.color(QPalette::Dark), p.color(QPalette::Shadow)};
+        for (std::size_t i = 0; i < look::Colours.size(); ++i)
+            QVERIFY2(drawn.at(i).rgb() == ui::Colour(i).rgb(), look::Colours[i].name.data());
     }
 
     // The icon at every size, its compiled-in pixels those of the PNGs (CALORVIN_UPDATE_REFERENCE=1 rewrites them;
