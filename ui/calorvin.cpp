@@ -238,8 +238,7 @@ void Calorvin::describeBoxes(const Built& built)
             continue;
         auto* box = static_cast<QLineEdit*>(built[i]);
         box->setAccessibleName(Text(AccessibleName(c)));
-        box->setAccessibleDescription(c.role == Entry ? QStringLiteral("dato in ingresso")
-                                                      : QStringLiteral("dato in uscita"));
+        box->setAccessibleDescription(Text(c.role == Entry ? EntryDescription : ResultDescription));
         static_cast<QLabel*>(built[static_cast<std::size_t>(IndexOf(c.captionLabel))])->setBuddy(box);
     }
 }
@@ -325,7 +324,7 @@ void Calorvin::CmdCalcola_Click()
     QStringList warnings;
     for (std::string_view warning : outcome.warnings)
         warnings << Text(warning);
-    m_lastRun = Run{boxTexts(), outcome.computed, warnings}; // for the test on record
+    m_lastRun = Run{{boxTexts(), outcome.computed}, warnings}; // for the test on record
 
     const QPointer<Calorvin> alive(this);
     m_showingWarnings = true;
@@ -359,13 +358,13 @@ void Calorvin::closeEvent(QCloseEvent* event)
     m_endProgram();
 }
 
-QStringList Calorvin::boxTexts() const
+BoxTexts Calorvin::boxTexts() const
 {
-    QStringList texts;
-    for (const QLineEdit* box : m_entries)
-        texts << box->text();
-    for (const QLineEdit* box : m_results)
-        texts << box->text();
+    BoxTexts texts;
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+        texts[i] = m_entries[i]->text().toStdString(); // as Calculate reads them
+    for (std::size_t i = 0; i < m_results.size(); ++i)
+        texts[EntryCount + i] = m_results[i]->text().toStdString();
     return texts;
 }
 
@@ -374,27 +373,16 @@ QStringList Calorvin::boxTexts() const
 // left from an earlier run.
 bool Calorvin::refuseToRecord()
 {
-    const QString press = QStringLiteral("premere Calcola prima di copiare o salvare la prova.");
-    QString why;
-    const QStringList now = boxTexts();
-    if (!m_lastRun)
-        why = QStringLiteral("Nessun calcolo da registrare: ") + press;
-    else if (now.first(EntryCount) != m_lastRun->texts.first(EntryCount))
-        why = QStringLiteral("I dati in ingresso sono stati modificati dopo l'ultimo calcolo: ") + press;
-    else if (!m_lastRun->computed)
-        why = QStringLiteral("L'ultimo calcolo non ha prodotto risultati, quindi i dati in uscita non "
-                             "corrispondono ai dati in ingresso: correggere i dati in ingresso e ") + press;
-    else if (now != m_lastRun->texts)
-        why = QStringLiteral("I dati in uscita sono stati modificati dopo l'ultimo calcolo: ") + press;
-    if (!why.isEmpty())
-        WarningBox::Show(this, Text(WarningTitle), why);
-    return !why.isEmpty();
+    const std::string why = RecordRefusal(m_lastRun ? &m_lastRun->recorded : nullptr, boxTexts());
+    if (!why.empty())
+        WarningBox::Show(this, Text(WarningTitle), Text(why));
+    return !why.empty();
 }
 
 void Calorvin::copyTest()
 {
     if (!refuseToRecord())
-        QGuiApplication::clipboard()->setMimeData(record::MimeData(record::TableOf(m_entries, m_results)));
+        QGuiApplication::clipboard()->setMimeData(record::MimeData(RecordOf(boxTexts())));
 }
 
 bool Calorvin::saveTestAsPdf(const QString& path)
@@ -411,7 +399,7 @@ bool Calorvin::saveTestAsPdf(const QString& path)
     };
     copy(m_entries, atRest.m_entries);
     copy(m_results, atRest.m_results);
-    const QString failure = record::SavePdf(path, atRest, record::TableOf(m_entries, m_results),
+    const QString failure = record::SavePdf(path, atRest, RecordOf(boxTexts()),
                                             m_lastRun->warnings, QDateTime::currentDateTime());
     if (!failure.isEmpty())
         WarningBox::Show(this, Text(WarningTitle), failure);

@@ -8,6 +8,8 @@
 // replaced with setEndProgram. The test on record (record.h) is reached by
 // Ctrl+Shift+C, Ctrl+S or the context menu on the window's background.
 
+#include "record_table.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -66,7 +68,7 @@ private:
     void addRecordActions();
     void applyColours();
     void askAndSaveTestAsPdf();
-    QStringList boxTexts() const; // entries, then results
+    BoxTexts boxTexts() const;    // entries, then results
     bool refuseToRecord();        // true after a warning box saying why the boxes are no test on record
 
     std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
@@ -76,10 +78,9 @@ private:
     std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
     // The last Calculate since start or Cancella: the texts it left in the
-    // boxes (entries, then results), whether it wrote results, its warnings.
+    // boxes and whether it wrote results, and its warnings.
     struct Run {
-        QStringList texts;
-        bool computed = false;
+        RecordedRun recorded;
         QStringList warnings;
     };
     std::optional<Run> m_lastRun;

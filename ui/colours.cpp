@@ -1,5 +1,7 @@
 #include "colours.h"
 
+#include "look.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -8,6 +10,12 @@
 #endif
 
 namespace calorvin::ui {
+
+QColor Colour(std::size_t index)
+{
+    const look::Rgb rgb = look::Colours.at(index).rgb;
+    return QColor(rgb.red, rgb.green, rgb.blue);
+}
 
 #ifdef Q_OS_WIN
 namespace {
@@ -30,7 +38,7 @@ SystemColours CurrentColours()
     return {palette.color(QPalette::Active, QPalette::Button),
             palette.color(QPalette::Active, QPalette::Base),
             palette.color(QPalette::Active, QPalette::Text),
-            palette.color(QPalette::Active, QPalette::Highlight), QColor(58, 110, 165)};
+            palette.color(QPalette::Active, QPalette::Highlight), Colour(look::colour::Desktop)};
 }
 #endif
 

@@ -4,6 +4,8 @@
 
 #include <QColor>
 
+#include <cstddef>
+
 namespace calorvin::ui {
 
 struct SystemColours {
@@ -16,7 +18,10 @@ struct SystemColours {
 
 // On Windows the user's colour scheme now (GetSysColor); elsewhere the
 // application palette, and for desktop, which other platforms lack, the
-// classic Windows blue RGB(58, 110, 165).
+// classic blue of look.h.
 SystemColours CurrentColours();
+
+// A colour of look.h's table (look::colour::...).
+QColor Colour(std::size_t index);
 
 } // namespace calorvin::ui

@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include "look.h"
+
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
@@ -30,12 +32,10 @@ namespace calorvin::ui {
 // first face present; a missing one that a Debian package provides is named
 // on standard error with its package, since its stand-in cuts captions.
 //
-// Sizes are logical pixels (8.25 pt = 11 px, 9.75 pt = 13 px, 14.25 pt =
-// 19 px at 96 dpi), like the window's geometry, so text and boxes scale
-// together under Qt's high-DPI scaling whatever dpi the platform reports.
+// Sizes, weights and widths are look.h's, in logical pixels like the
+// window's geometry, so text and boxes scale together under Qt's high-DPI
+// scaling whatever dpi the platform reports.
 namespace {
-
-constexpr int SansStretch = 90;
 
 // Outside fontconfig's paths, and all that start-up registers.
 constexpr const char* TahomaFile = "/usr/share/wine/fonts/tahoma.ttf";
@@ -131,36 +131,23 @@ void SetUpFonts()
 
 QFont FontFor(layout::Font key)
 {
-    using enum layout::Font;
+    const look::KeyFont* font = look::FontOf(key);
+    if (!font)
+        return QFont();
     const auto& [sans, verdana, garamond] = ChosenFamilies();
-    switch (key) {
-    case S8: return Make(sans, 11, false, false, SansStretch);
-    case S10: return Make(sans, 13, false, false, SansStretch);
-    case S10B: return Make(sans, 13, true, false, SansStretch);
-    case S10BI: return Make(sans, 13, true, true, SansStretch);
-    case V10B: return Make(verdana, 13, true, false, 100);
-    case V10I: return Make(verdana, 13, false, true, 100);
-    case G14B: return Make(garamond, 19, true, false, 100);
-    case NoFont: break;
-    }
-    return QFont();
+    const QString& family = font->face == look::Face::Sans ? sans : font->face == look::Face::Verdana ? verdana : garamond;
+    return Make(family, font->pixels, font->bold, font->italic, font->stretch);
 }
 
 int CaptionTopOffset(layout::Font key)
 {
-    using enum layout::Font;
-    int windowsAscent = 0; // MS Sans Serif's bitmap fonts: 8 pt and 10 pt at 96 dpi
-    switch (key) {
-    case S8: windowsAscent = 11; break;
-    case S10:
-    case S10B:
-    case S10BI: windowsAscent = 13; break;
-    default: return 0;
-    }
+    const look::KeyFont* font = look::FontOf(key);
+    if (!font || font->baseline == 0)
+        return 0;
     static std::array<int, 8> offsets = [] { std::array<int, 8> a; a.fill(-1); return a; }();
     int& offset = offsets.at(static_cast<std::size_t>(key));
     if (offset < 0)
-        offset = std::max(0, windowsAscent - qRound(QFontMetricsF(FontFor(key)).ascent()));
+        offset = std::max(0, font->baseline - qRound(QFontMetricsF(FontFor(key)).ascent()));
     return offset;
 }
 

@@ -59,6 +59,9 @@ inline constexpr int ClientWidth = 9480;
 inline constexpr int ClientHeight = 8955;
 inline constexpr std::string_view WindowTitle =
     "Calcolo Parametri per certificazione secondo UNI 14785";
+// How assistive tools describe a box, after its caption and unit.
+inline constexpr std::string_view EntryDescription = "dato in ingresso";
+inline constexpr std::string_view ResultDescription = "dato in uscita";
 
 // Every box is 735 x 255 in font S8 and names its quantity and its labels;
 // every button 1215 x 375 in font S10.

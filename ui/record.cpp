@@ -4,12 +4,9 @@
 #include "layout.h"
 #include "utf8.h"
 
-#include "quantities.h"
-
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 #include <QPdfWriter>
@@ -27,40 +24,6 @@
 namespace calorvin::ui::record {
 
 namespace {
-
-QString Cell(const QString& text)
-{
-    if (!text.contains(u'\t') && !text.contains(u'\n') && !text.contains(u'\r') &&
-        !text.startsWith(u'"'))
-        return text;
-    QString quoted = text;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
-const QString Header[] = {QStringLiteral("Grandezza"), QStringLiteral("Valore"), QString::fromUtf8("Unità")};
-const QString EntriesHeading = QStringLiteral("Dati in ingresso");
-const QString ResultsHeading = QStringLiteral("Dati in uscita");
-
-QString HtmlRow(const QString& tag, const QString& a, const QString& b, const QString& c)
-{
-    return QStringLiteral("<tr><%1>%2</%1><%1>%3</%1><%1>%4</%1></tr>\n")
-        .arg(tag, a.toHtmlEscaped(), b.toHtmlEscaped(), c.toHtmlEscaped());
-}
-
-QString HtmlTable(const Table& table)
-{
-    QString html = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"1\""
-                                  " style=\"border-collapse:collapse\">\n") +
-                   HtmlRow(QStringLiteral("th"), Header[0], Header[1], Header[2]);
-    for (const auto& [heading, rows] : {std::pair(EntriesHeading, &table.entries),
-                                        std::pair(ResultsHeading, &table.results)}) {
-        html += QStringLiteral("<tr><th colspan=\"3\" align=\"left\">%1</th></tr>\n").arg(heading);
-        for (const Row& row : *rows)
-            html += HtmlRow(QStringLiteral("td"), row.caption, row.text, row.unit);
-    }
-    return html + QStringLiteral("</table>\n");
-}
 
 // Qt shapes Latin text with the font's ligatures by default; in a PDF a
 // ligature is one glyph that text extraction and search do not read as its
@@ -97,7 +60,7 @@ constexpr qreal Gap = 12; // logical pixels, between the parts of the page
 
 // The page, in logical pixels (the writer runs at 96 dpi, like the screen
 // the window is laid out for): heading, window, table, warnings.
-void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const Table& table,
+void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const RecordTable& table,
               const QStringList& warnings, const QDateTime& when)
 {
     painter.setFont(Searchable(FontFor(layout::S10B)));
@@ -106,7 +69,7 @@ void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const Tabl
     painter.drawText(heading, Qt::AlignRight, when.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
     const qreal top = heading.bottom() + Gap;
 
-    QString html = HtmlTable(table);
+    QString html = Text(RecordHtmlTable(table));
     if (!warnings.isEmpty()) {
         html += QStringLiteral("<p><b>%1</b></p><ul>").arg(Text(WarningTitle).toHtmlEscaped());
         for (const QString& warning : warnings)
@@ -157,43 +120,11 @@ void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const Tabl
 
 } // namespace
 
-Table TableOf(std::span<QLineEdit* const, EntryCount> entries,
-              std::span<QLineEdit* const, ResultCount> results)
-{
-    const auto row = [](const auto& quantity, const QLineEdit* box) {
-        return Row{Text(quantity.caption), box->text().trimmed(), Text(quantity.unit)};
-    };
-    Table table;
-    for (std::size_t i = 0; i < Entries.size(); ++i)
-        table.entries << row(Entries[i], entries[i]);
-    for (std::size_t i : ResultsOnScreen)
-        table.results << row(Results[i], results[i]);
-    return table;
-}
-
-QString TabSeparated(const Table& table)
-{
-    QString text = Header[0] + u'\t' + Header[1] + u'\t' + Header[2] + u'\n';
-    for (const auto& [heading, rows] : {std::pair(EntriesHeading, &table.entries),
-                                        std::pair(ResultsHeading, &table.results)}) {
-        text += heading + u'\n';
-        for (const Row& row : *rows)
-            text += Cell(row.caption) + u'\t' + Cell(row.text) + u'\t' + Cell(row.unit) + u'\n';
-    }
-    return text;
-}
-
-QString Html(const Table& table)
-{
-    return QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body>\n") + HtmlTable(table) +
-           QStringLiteral("</body></html>\n");
-}
-
-QMimeData* MimeData(const Table& table)
+QMimeData* MimeData(const RecordTable& table)
 {
     auto* data = new QMimeData;
-    data->setText(TabSeparated(table));
-    data->setHtml(Html(table));
+    data->setText(Text(RecordText(table)));
+    data->setHtml(Text(RecordHtml(table)));
     return data;
 }
 
@@ -202,7 +133,7 @@ QString ProposedFileName(const QDateTime& when)
     return when.toString(QStringLiteral("'Calorvin 'yyyy-MM-dd HH.mm'.pdf'"));
 }
 
-QString SavePdf(const QString& path, QWidget& window, const Table& table,
+QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
                 const QStringList& warnings, const QDateTime& when)
 {
     QSaveFile file(path);

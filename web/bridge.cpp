@@ -2,71 +2,29 @@
 // texts go in one by one; "Calcola", the test on record and the batch come
 // back as text. Every answer is the core's; the script only shows it.
 
-#include "page_data.h"
-
 #include "batch.h"
 #include "evaluation.h"
+#include "record_table.h"
 
 #include <emscripten/emscripten.h>
 
-#include <algorithm>
+#include <optional>
 #include <sstream>
 #include <string>
 
 namespace {
 
-using calorvin::web::BoxCount;
-using calorvin::web::EntryBoxCount;
+using calorvin::BoxCount;
+using calorvin::EntryCount;
 
-// The boxes' texts in the order of the test on record: entries, then results.
-std::array<std::string, BoxCount> boxes;
-// The boxes as the last Calcola read and wrote them; none since Cancella.
-std::array<std::string, BoxCount> lastRun;
-bool hasRun = false;
-bool lastComputed = false;
+calorvin::BoxTexts boxes; // as the script last set them: entries, then results
+std::optional<calorvin::RecordedRun> lastRun; // none since start or Cancella
 std::string answer; // what the last call returns, kept until the next one
 
 const char* Answer(std::string text)
 {
     answer = std::move(text);
     return answer.c_str();
-}
-
-std::string Cell(const std::string& text)
-{
-    if (text.find_first_of("\t\n\r") == std::string::npos && !text.starts_with('"'))
-        return text;
-    std::string quoted = "\"";
-    for (char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-std::string Html(const std::string& text)
-{
-    std::string out;
-    for (char c : text)
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : std::string(1, c);
-    return out;
-}
-
-// Why the boxes set cannot go on record, as the window says it: entries
-// changed after the last Calcola, results typed over or left from an earlier
-// run; empty when they can.
-std::string Refusal()
-{
-    const std::string press = "premere Calcola prima di copiare o salvare la prova.";
-    const auto entriesEnd = boxes.begin() + EntryBoxCount;
-    if (!hasRun)
-        return "Nessun calcolo da registrare: " + press;
-    if (!std::equal(boxes.begin(), entriesEnd, lastRun.begin()))
-        return "I dati in ingresso sono stati modificati dopo l'ultimo calcolo: " + press;
-    if (!lastComputed)
-        return "L'ultimo calcolo non ha prodotto risultati, quindi i dati in uscita non corrispondono ai "
-               "dati in ingresso: correggere i dati in ingresso e " + press;
-    if (boxes != lastRun)
-        return "I dati in uscita sono stati modificati dopo l'ultimo calcolo: " + press;
-    return {};
 }
 
 std::string batchMessages; // what the last batch wrote to standard error
@@ -92,40 +50,29 @@ EMSCRIPTEN_KEEPALIVE const char* calorvin_calculate(const char* decimalSeparator
     const calorvin::EvaluationOutcome outcome = calorvin::Evaluate(entries, decimalSeparator);
     std::string out = outcome.computed ? "1\n" : "0\n";
     for (std::size_t i = 0; outcome.computed && i < outcome.resultTexts.size(); ++i) {
-        boxes[EntryBoxCount + i] = outcome.resultTexts[i];
+        boxes[EntryCount + i] = outcome.resultTexts[i];
         out += outcome.resultTexts[i] + "\n";
     }
     for (std::string_view warning : outcome.warnings)
         out += std::string(warning) + "\n";
-    lastRun = boxes;
-    hasRun = true;
-    lastComputed = outcome.computed;
+    lastRun = calorvin::RecordedRun{boxes, outcome.computed};
     return Answer(out);
 }
 
 EMSCRIPTEN_KEEPALIVE void calorvin_clear()
 {
-    hasRun = false;
+    lastRun.reset();
 }
 
-// The test on record of the boxes set: as tab-separated text (format 0) or as
-// an HTML document holding a table (format 1); or, when it cannot go on
-// record, '!' and the reason.
+// The test on record of the boxes set, as the window gives it: as
+// tab-separated text (format 0) or as an HTML document holding a table
+// (format 1); or, when it cannot go on record, '!' and the reason.
 EMSCRIPTEN_KEEPALIVE const char* calorvin_record(int format)
 {
-    if (const std::string why = Refusal(); !why.empty())
+    if (const std::string why = calorvin::RecordRefusal(lastRun ? &*lastRun : nullptr, boxes); !why.empty())
         return Answer("!" + why);
-    const auto rows = calorvin::web::RecordRows();
-    std::string out = format ? "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
-                               "style=\"border-collapse:collapse\">\n"
-                             : "";
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        out += format ? "<tr><td>" + Html(rows[i].caption) + "</td><td>" + Html(boxes[i]) +
-                            "</td><td>" + Html(rows[i].unit) + "</td></tr>\n"
-                      : Cell(rows[i].caption) + "\t" + Cell(boxes[i]) + "\t" + Cell(rows[i].unit) + "\n";
-    return Answer(format ? "<html><head><meta charset=\"utf-8\"></head><body>\n" + out +
-                               "</table>\n</body></html>\n"
-                         : out);
+    const calorvin::RecordTable table = calorvin::RecordOf(boxes);
+    return Answer(format ? calorvin::RecordHtml(table) : calorvin::RecordText(table));
 }
 
 // The batch on a CSV file's bytes: the status, a line break, then the

@@ -1,6 +1,6 @@
 // Builds the page from the window's tables (page_data.cpp) at build time,
 // run under node:
-//   generate_page faces                  one line per embedded face: family, file, narrowed
+//   generate_page faces                  one line per embedded face: family, file, width in percent
 //   generate_page text FAMILY            the characters the page draws in that face
 //   generate_page page OUT TEMPLATE CSS SCRIPT MODULE WASM FONT...
 //                                        the one self-contained page, written to OUT
@@ -81,14 +81,14 @@ int main(int argc, char** argv)
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "faces") {
         for (const auto& face : Faces)
-            std::printf("%.*s|%.*s|%d\n", static_cast<int>(face.family.size()), face.family.data(),
-                        static_cast<int>(face.file.size()), face.file.data(), face.narrowed ? 1 : 0);
+            std::printf("%.*s|%.*s|%d\n", static_cast<int>(face.family().size()), face.family().data(),
+                        static_cast<int>(face.file.size()), face.file.data(), face.stretch());
         return std::fflush(stdout) == 0 ? 0 : 1; // node's runtime does not flush at exit
     }
     if (args.size() == 2 && args[0] == "text") {
         std::string text = calorvin::web::FaceText(args[1]);
         for (const auto& face : Faces)
-            if (face.family == args[1] && face.typedIn)
+            if (face.family() == args[1] && face.typedIn)
                 text += Latin1();
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         std::string page = Read(argv[3]);
         std::string fonts;
         for (std::size_t i = 0; i < Faces.size(); ++i)
-            fonts += "@font-face{font-family:\"" + std::string(Faces[i].family) + "\";" +
+            fonts += "@font-face{font-family:\"" + std::string(Faces[i].family()) + "\";" +
                      std::string(Faces[i].descriptors) + ";src:url(data:font/woff;base64," +
                      Base64(Read(argv[8 + i])) + ") format(\"woff\")}\n";
         Replace(page, "@TITLE@", calorvin::web::Title());

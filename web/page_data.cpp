@@ -2,6 +2,7 @@
 
 #include "evaluation.h"
 #include "layout.h"
+#include "look.h"
 
 #include <algorithm>
 #include <string>
@@ -13,51 +14,59 @@ namespace {
 
 using namespace calorvin::layout;
 
-// The boxes in the order the commands read, write and blank them, as the
-// window's commands (ui/calorvin.cpp) list them.
-constexpr std::array<std::string_view, EntryBoxCount> EntryBoxes = {
-    "TxtPin", "TxtPout", "TxtB", "TxtH", "TxtN", "TxtQ", "TxtEta", "TxtCO"};
-constexpr std::array<std::string_view, BoxCount - EntryBoxCount> ResultBoxes = {
-    "TxtP", "TxtMw", "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
-constexpr std::array<std::string_view, BoxCount> ClearOrder = {
-    "TxtPin", "TxtPout", "TxtB",  "TxtH",  "TxtN",     "TxtQ",  "TxtEta", "TxtCO",
-    "TxtMw",  "TxtP",    "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
-
-// The colours ui/colours.cpp reads where the platform has no scheme of its
-// own (Qt's default palette, and the classic desktop blue), with the shades
-// the classic style draws its bevels in.
-struct Colour {
-    std::string_view name, value;
+// The boxes' names as the window's table gives them: the entries in the order
+// of the core's table of entries, the results in that of its results (the
+// order the core reads and writes them), and every box by rising TabIndex,
+// the order Cancella blanks them in.
+struct BoxNames {
+    std::array<std::string_view, EntryCount> entries;
+    std::array<std::string_view, ResultCount> results;
+    std::vector<std::string_view> byTabIndex;
 };
-constexpr std::array<Colour, 8> Palette = {{
-    {"button-face", "#efefef"}, // window background and every label's fill
-    {"window", "#ffffff"},      // text box background
-    {"window-text", "#000000"}, // text box text
-    {"highlight", "#308cc6"},   // title, note, headings, version and credit
-    {"desktop", "#3a6ea5"},     // name, unit and formula captions; the four lines
-    {"light", "#ffffff"},       // bevels: lit edge
-    {"dark", "#9f9f9f"},        //   shaded edge
-    {"shadow", "#767676"},      //   dark edge
-}};
 
-// The fonts of ui/fonts.cpp: face, size in pixels, weight, slant; for the
-// faces standing in for MS Sans Serif, the first baseline's depth below the
-// top of the box, where Windows puts it.
-struct KeyFont {
-    Font key;
-    std::string_view name, family;
-    int pixels;
-    bool bold, italic;
-};
-constexpr std::array<KeyFont, 7> KeyFonts = {{
-    {S8, "S8", "Calorvin Sans", 11, false, false},
-    {S10, "S10", "Calorvin Sans", 13, false, false},
-    {S10B, "S10B", "Calorvin Sans", 13, true, false},
-    {S10BI, "S10BI", "Calorvin Sans", 13, true, true},
-    {V10B, "V10B", "Calorvin Verdana", 13, true, false},
-    {V10I, "V10I", "Calorvin Verdana", 13, false, true},
-    {G14B, "G14B", "Calorvin Garamond", 19, true, false},
-}};
+BoxNames Boxes()
+{
+    BoxNames names;
+    std::vector<const Control*> boxes;
+    for (const Control& c : Controls) {
+        if (c.role == Entry)
+            names.entries[c.quantity] = c.name;
+        if (c.role == Result)
+            names.results[c.quantity] = c.name;
+        if (c.kind == Box)
+            boxes.push_back(&c);
+    }
+    std::sort(boxes.begin(), boxes.end(), [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+    for (const Control* c : boxes)
+        names.byTabIndex.push_back(c->name);
+    return names;
+}
+
+// The family each face's stand-in has inside the page (page_data.h's Faces).
+constexpr std::string_view FamilyOf(look::Face face)
+{
+    return face == look::Face::Sans ? "Calorvin Sans" : face == look::Face::Verdana ? "Calorvin Verdana" : "Calorvin Garamond";
+}
+
+// The Sans stand-in's @font-face puts the first baseline one em down (ascent
+// 100 %), where the window puts MS Sans Serif's.
+constexpr bool SansBaselineIsOneEm()
+{
+    for (const look::KeyFont& f : look::KeyFonts)
+        if (f.face == look::Face::Sans && f.baseline != f.pixels)
+            return false;
+    return true;
+}
+static_assert(SansBaselineIsOneEm());
+
+std::string Hex(look::Rgb rgb)
+{
+    constexpr char Digits[] = "0123456789abcdef";
+    std::string hex = "#";
+    for (unsigned char c : {rgb.red, rgb.green, rgb.blue})
+        hex += std::string{Digits[c >> 4], Digits[c & 15]};
+    return hex;
+}
 
 std::string Px(int twips)
 {
@@ -90,8 +99,8 @@ std::string Json(std::string_view text)
     return out + "\"";
 }
 
-template <std::size_t N>
-std::string JsonList(const std::array<std::string_view, N>& names)
+template <typename Names>
+std::string JsonList(const Names& names)
 {
     std::string out = "[";
     for (std::string_view name : names)
@@ -99,22 +108,10 @@ std::string JsonList(const std::array<std::string_view, N>& names)
     return out + "]";
 }
 
-const Control& Named(std::string_view name)
-{
-    return Controls[static_cast<std::size_t>(IndexOf(name))];
-}
-
-bool IsEntry(std::string_view box)
-{
-    return std::find(EntryBoxes.begin(), EntryBoxes.end(), box) != EntryBoxes.end();
-}
-
 std::string FontClass(Font key)
 {
-    for (const KeyFont& f : KeyFonts)
-        if (f.key == key)
-            return std::string(" f") + std::string(f.name);
-    return {};
+    const look::KeyFont* font = look::FontOf(key);
+    return font ? " f" + std::string(font->name) : std::string();
 }
 
 // Labels that name a box: which box.
@@ -145,7 +142,7 @@ std::string Element(const Control& c)
         return "<input" + id + " class=\"b" + FontClass(c.font) + "\" style=\"" + place +
                "\" tabindex=\"" + std::to_string(c.tabIndex) + "\" aria-label=\"" +
                Escaped(AccessibleName(c)) + "\" aria-description=\"" +
-               (IsEntry(c.name) ? "dato in ingresso" : "dato in uscita") +
+               std::string(c.role == Entry ? EntryDescription : ResultDescription) +
                "\" autocomplete=\"off\" spellcheck=\"false\">\n";
     case Button:
         return "<button" + id + " class=\"c" + FontClass(c.font) + "\" style=\"" + place +
@@ -164,16 +161,16 @@ const std::array<Face, 4> Faces = {{
     // MS Sans Serif: Wine's Tahoma at 90 % of its width; bold and italic are
     // drawn from it, and its first baseline lies one em down, as Windows
     // draws MS Sans Serif's (11 px for S8, 13 px for the S10 keys).
-    {"Calorvin Sans", "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine",
-     "ascent-override:100%;descent-override:21%;line-gap-override:0%", true, true},
+    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine",
+     "ascent-override:100%;descent-override:21%;line-gap-override:0%", true},
     // Verdana: DejaVu Sans, bold and oblique.
-    {"Calorvin Verdana", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-     "fonts-dejavu-core", "font-weight:700", false, false},
-    {"Calorvin Verdana", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf",
-     "fonts-dejavu-extra", "font-style:italic", false, false},
+    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+     "fonts-dejavu-core", "font-weight:700", false},
+    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf",
+     "fonts-dejavu-extra", "font-style:italic", false},
     // Garamond: Linux Libertine O Bold, whose figures stand on the line.
-    {"Calorvin Garamond", "/usr/share/fonts/opentype/linux-libertine/LinLibertine_RB.otf",
-     "fonts-linuxlibertine", "font-weight:700", false, false},
+    {look::Face::Garamond, "/usr/share/fonts/opentype/linux-libertine/LinLibertine_RB.otf",
+     "fonts-linuxlibertine", "font-weight:700", false},
 }};
 
 std::string Title()
@@ -198,53 +195,47 @@ std::string ControlsHtml()
 std::string WindowCss()
 {
     std::string css = ":root{";
-    for (const Colour& c : Palette)
-        css += "--" + std::string(c.name) + ":" + std::string(c.value) + ";";
+    for (const look::Colour& c : look::Colours)
+        css += "--" + std::string(c.name) + ":" + Hex(c.rgb) + ";";
     css += "}\n#Calorvin{width:" + Px(ClientWidth) + ";height:" + Px(ClientHeight) + "}\n";
-    for (const KeyFont& f : KeyFonts)
-        css += ".f" + std::string(f.name) + "{font-family:\"" + std::string(f.family) +
+    for (const look::KeyFont& f : look::KeyFonts)
+        css += ".f" + std::string(f.name) + "{font-family:\"" + std::string(FamilyOf(f.face)) +
                "\";font-size:" + std::to_string(f.pixels) + "px;font-weight:" +
                (f.bold ? "700" : "400") + ";font-style:" + (f.italic ? "italic" : "normal") +
                "}\n";
     return css;
 }
 
+std::string_view Face::family() const
+{
+    return FamilyOf(face);
+}
+
+int Face::stretch() const
+{
+    return look::StretchOf(face);
+}
+
 std::string FaceText(std::string_view family)
 {
     std::string text;
     for (const Control& c : Controls)
-        for (const KeyFont& f : KeyFonts)
-            if (f.key == c.font && f.family == family)
-                text += c.caption;
+        if (const look::KeyFont* f = look::FontOf(c.font); f && FamilyOf(f->face) == family)
+            text += c.caption;
     return text;
 }
 
 std::string ScriptData()
 {
-    std::array<std::string_view, BoxCount> recordOrder{};
-    std::copy(ResultBoxes.begin(), ResultBoxes.end(),
-              std::copy(EntryBoxes.begin(), EntryBoxes.end(), recordOrder.begin()));
-    return "{\"entries\":" + JsonList(EntryBoxes) + ",\"results\":" + JsonList(ResultBoxes) +
-           ",\"clear\":" + JsonList(ClearOrder) + ",\"record\":" + JsonList(recordOrder) +
+    const BoxNames boxes = Boxes();
+    std::vector<std::string_view> record(boxes.entries.begin(), boxes.entries.end());
+    record.insert(record.end(), boxes.results.begin(), boxes.results.end());
+    return "{\"entries\":" + JsonList(boxes.entries) + ",\"results\":" + JsonList(boxes.results) +
+           ",\"clear\":" + JsonList(boxes.byTabIndex) + ",\"record\":" + JsonList(record) +
            ",\"title\":" + Json(WindowTitle) + ",\"warningTitle\":" + Json(WarningTitle) +
            ",\"ended\":" + Json("Calorvin è terminato: si può chiudere questa pagina.") +
            ",\"menu\":[" + Json("Copia la prova") + "," + Json("Stampa o salva come PDF…") + "," +
            Json("Calcola da un file CSV…") + "]}";
-}
-
-std::array<RecordRow, BoxCount> RecordRows()
-{
-    std::array<RecordRow, BoxCount> rows;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const Control& box = Named(i < EntryBoxes.size() ? EntryBoxes[i] : ResultBoxes[i - EntryBoxes.size()]);
-        std::string unit(Named(box.unitLabel).caption);
-        std::erase(unit, '[');
-        std::erase(unit, ']');
-        rows[i] = {std::string(Named(box.captionLabel).caption) +
-                       std::string(box.subscriptLabel.empty() ? "" : Named(box.subscriptLabel).caption),
-                   unit};
-    }
-    return rows;
 }
 
 } // namespace calorvin::web

@@ -2,17 +2,15 @@
 
 // Everything the page takes from the window's tables, in one place
 // (page_data.cpp): the controls, their texts, positions, fonts, colours, Tab
-// order and stacking; the boxes each command reads and writes; the captions
-// and units of the test on record.
+// order and stacking; the boxes each command reads and writes.
+
+#include "look.h"
 
 #include <array>
 #include <string>
 #include <string_view>
 
 namespace calorvin::web {
-
-inline constexpr int EntryBoxCount = 8;
-inline constexpr int BoxCount = 15;
 
 // The window's title, as the page's.
 std::string Title();
@@ -24,14 +22,15 @@ std::string ControlsHtml();
 // The style of the window: its size, colours, bevels and the font of each key.
 std::string WindowCss();
 
-// The faces the page embeds, as ui/fonts.cpp chooses them on Debian.
+// The faces the page embeds: the stand-ins ui/fonts.cpp chooses on Debian.
 struct Face {
-    std::string_view family;  // the CSS family name inside the page
+    look::Face face;
     std::string_view file;    // where Debian installs it
     std::string_view package; // which package
     std::string_view descriptors; // the @font-face descriptors besides family and source
-    bool narrowed;            // drawn at 90 % of its width, as the window draws it
     bool typedIn;             // the boxes' face: every Latin-1 character, not only the captions'
+    std::string_view family() const; // the CSS family name inside the page
+    int stretch() const;      // percent of its width it is drawn at, as the window draws it
 };
 extern const std::array<Face, 4> Faces;
 
@@ -41,13 +40,5 @@ std::string FaceText(std::string_view family);
 // What the script needs, as JSON: the boxes in the order each command reads,
 // writes or blanks them, the window's title and the page's own messages.
 std::string ScriptData();
-
-// Caption (with the "2" of O2) and unit (without brackets) of each box, in
-// the order of the test on record: the entries as read, then the results as
-// computed.
-struct RecordRow {
-    std::string caption, unit;
-};
-std::array<RecordRow, BoxCount> RecordRows();
 
 } // namespace calorvin::web

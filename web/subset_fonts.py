@@ -3,9 +3,10 @@
 
     subset_fonts.py NODE GENERATOR OUTDIR
 
-The generator names the faces and their characters (from the window's
-tables). A narrowed face is drawn at 90 % of its width, as the window draws
-Tahoma in place of MS Sans Serif: outlines, advances and kerning scaled.
+The generator names the faces, the width each is drawn at and their
+characters (from the window's tables). A narrowed face is drawn at that
+part of its width, as the window draws Tahoma in place of MS Sans Serif:
+outlines, advances and kerning scaled.
 Hinting and embedded bitmaps go: scaled outlines have no use for either.
 Writes OUTDIR/face-<n>.woff, one per face in the generator's order.
 """
@@ -15,24 +16,21 @@ import sys
 from fontTools import subset
 from fontTools.ttLib import TTFont
 
-NARROW = 0.9
-
-
-def narrow(font):
+def narrow(font, width):
     glyf = font["glyf"]
     for name in font.getGlyphOrder():
         glyph = glyf[name]
         if glyph.isComposite():
             for component in glyph.components:
-                component.x = round(component.x * NARROW)
+                component.x = round(component.x * width)
         elif glyph.numberOfContours > 0:
-            glyph.coordinates.scale((NARROW, 1))
+            glyph.coordinates.scale((width, 1))
             glyph.coordinates.toInt()
         glyph.recalcBounds(glyf)
     hmtx = font["hmtx"].metrics
     for name, (advance, lsb) in hmtx.items():
-        hmtx[name] = (round(advance * NARROW), glyf[name].xMin if hasattr(glyf[name], "xMin") else round(lsb * NARROW))
-    font["OS/2"].xAvgCharWidth = round(font["OS/2"].xAvgCharWidth * NARROW)
+        hmtx[name] = (round(advance * width), glyf[name].xMin if hasattr(glyf[name], "xMin") else round(lsb * width))
+    font["OS/2"].xAvgCharWidth = round(font["OS/2"].xAvgCharWidth * width)
     if "GPOS" in font:
         for lookup in font["GPOS"].table.LookupList.Lookup:
             for sub in lookup.SubTable:
@@ -43,13 +41,13 @@ def narrow(font):
                     records = [c2.Value1 for c1 in sub.Class1Record for c2 in c1.Class2Record]
                 for value in records:
                     if value is not None and hasattr(value, "XAdvance"):
-                        value.XAdvance = round(value.XAdvance * NARROW)
+                        value.XAdvance = round(value.XAdvance * width)
 
 
 def main(node, generator, outdir):
     faces = subprocess.run([node, generator, "faces"], check=True, capture_output=True, text=True).stdout
     for n, line in enumerate(faces.splitlines()):
-        family, path, narrowed = line.split("|")
+        family, path, stretch = line.split("|")
         text = subprocess.run([node, generator, "text", family], check=True, capture_output=True).stdout.decode()
         options = subset.Options()
         options.flavor = "woff"
@@ -62,8 +60,8 @@ def main(node, generator, outdir):
         subsetter = subset.Subsetter(options)
         subsetter.populate(text=text)
         subsetter.subset(font)
-        if narrowed == "1":
-            narrow(font)
+        if int(stretch) != 100:
+            narrow(font, int(stretch) / 100)
         font.flavor = "woff"
         font.save(f"{outdir}/face-{n}.woff")
 

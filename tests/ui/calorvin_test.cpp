@@ -9,6 +9,8 @@
 
 #include "calorvin.h"
 #include "application.h"
+#include "colours.h"
+#include "look.h"
 #include "oracle.h"
 #include "test_environment.h"
 
@@ -85,16 +87,12 @@ const std::pair<Qt::Key, Qt::KeyboardModifiers> Keys[] = {
 // The separator results must show: "." under C.UTF-8, "," under it_IT.UTF-8.
 const QString Separator = qEnvironmentVariable("CALORVIN_TEST_DECIMAL");
 
-// The record of Recorded, as its text form gives it: results in the window's order, one without a value.
+// The record of Recorded, as its text form gives it: results in the window's order, one without a value; the
+// page's tests hold its copy against the same file.
 QString recordedTable()
 {
-    return QString::fromUtf8(
-        "Grandezza\tValore\tUnità\nDati in ingresso\nPeso Iniziale\t20\tkg\nPeso Finale\t5\tkg\n"
-        "Massa Comb. B\t45\tkg/h\nPotere Calorif. H\t500\tkJ/kg\nSalto Termico N\t20\tK o °C\nPortata  Q\t100\tl/h\n"
-        "Rendimento Comb.\t0,9\t%\nCO al 13% di O2\t250\tmg/m³\nDati in uscita\nPortata Massica Mw\t100\tkg/h\n"
-        "Potenza Nominale P\t0\tkw\nPotenza all'acqua Pw\t2_32558139534884\tkw\n"
-        "Potenza all'aria Ph\t-2_32558139534884\tkw\nRendimento all'Acqua\t\t%\nCO al 13% di O2\t200\tppm\n"
-        "Differenza Peso\t15\tkg\n").replace(u'_', Separator);
+    QFile file(CALORVIN_REFERENCE_DIR "/recorded.tsv");
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).replace(u'_', Separator) : QString();
 }
 
 // A poppler-utils tool's standard output (scripts/dev.sh installs them).
@@ -489,6 +487,14 @@ private slots:
             QVERIFY2((lightness(r.topLeft() + QPoint(1, 1)) < lightness(r.bottomRight() - QPoint(1, 1))) == sunken,
                      qPrintable(w->objectName()));
         }
+        // The page is drawn in look.h's colours: where Qt's own palette applies, as here, they are the window's.
+        using namespace calorvin;
+        const ui::SystemColours c = ui::CurrentColours();
+        const QPalette p = QGuiApplication::palette();
+        const QList<QColor> drawn = {c.buttonFace, c.window, c.windowText, c.highlight, c.desktop,
+                                     p.color(QPalette::Light), p.color(QPalette::Dark), p.color(QPalette::Shadow)};
+        for (std::size_t i = 0; i < look::Colours.size(); ++i)
+            QVERIFY2(drawn.at(i).rgb() == ui::Colour(i).rgb(), look::Colours[i].name.data());
     }
 
     // The icon at every size, its compiled-in pixels those of the PNGs (CALORVIN_UPDATE_REFERENCE=1 rewrites them;

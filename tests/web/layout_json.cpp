@@ -5,6 +5,7 @@
 #include "layout.h"
 
 #include <cstdio>
+#include <string>
 
 int main()
 {
