@@ -38,6 +38,7 @@ test_packages=(
   llvm                  # llvm-symbolizer: file and line in sanitizer and fuzzer reports
   locales               # locale-gen, for the it_IT.UTF-8 locale of the decimal comma tests
   desktop-file-utils    # desktop-file-validate, in the install check
+  man-db                # groff, which renders the manual page in the install check
   appstream             # appstreamcli, which validates the AppStream metadata in the install check
   lintian               # checks the Debian package (tests/install/check_package.sh)
   file                  # cpack: finds the ELF files dpkg-shlibdeps reads

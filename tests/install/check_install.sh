@@ -60,8 +60,14 @@ report=$("$appstreamcli" validate --no-net "$1" 2>&1) || fail "appstreamcli: $re
 # changelog whose latest entry is this version, a machine-readable copyright.
 doc=$prefix/share/doc/calorvin
 gzip -t "$prefix/share/man/man1/calorvin.1.gz" || fail "no manual page calorvin.1.gz"
-gzip -dc "$prefix/share/man/man1/calorvin.1.gz" | grep -qF -- '\-\-csv' ||
-  fail "the manual page does not describe --csv"
+# The manual page as man shows it on a narrow terminal: the options of
+# --help, no other, and no word broken by hyphenation.
+page=$(gzip -dc "$prefix/share/man/man1/calorvin.1.gz" | groff -man -Tascii -rLL=50n -P-cbou 2>/dev/null) ||
+  fail "the manual page does not render"
+options() { grep -oE -- '--[a-z-]+' | sort -u | tr '\n' ' '; }
+[ "$(printf '%s\n' "$page" | options)" = "$("$program" --help | options)" ] ||
+  fail "the manual page names the options $(printf '%s\n' "$page" | options)instead of those of --help"
+! printf '%s\n' "$page" | grep -E '[[:alpha:]]-$' >&2 || fail "the manual page hyphenates words"
 gzip -dc "$doc/changelog.gz" | head -n 1 | grep -q "^calorvin ($version) " ||
   fail "the changelog's latest entry is not calorvin ($version)"
 head -n 1 "$doc/copyright" 2>/dev/null | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
