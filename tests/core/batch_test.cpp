@@ -70,9 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"SeparatorInsideQuotes", "20,5,\"2,1\",500,20,100,80,250\n",
                   "20,5,\"2,1\",500,20,100,80,250,\"0,222222222222222\",100,\"2,32558139534884\",\"-2,10335917312662\",200,15,\"1046,51162790698\",\n",
                   "riga 1, Massa Comb. B: \"2,1\" letto come 2\n", 1},
-        BatchCase{"EntriesNotReadWhole", "20e; 5 ;4 5;500;20;100;80kg;abc\n",
-                  "20e; 5 ;4 5;500;20;100;80kg;abc;5;100;2,32558139534884;2,67441860465116;0;15;46,5116279069767;" + WCO + "\n",
-                  "riga 1, Peso Iniziale: \"20e\" letto come 20\nriga 1, Rendimento Comb.: \"80kg\" letto come 80\n"
+        BatchCase{"EntriesNotReadWhole", "20,e; 5 ;4 5;500;20;100;80kg;abc\n", // ';' before ','
+                  "20,e; 5 ;4 5;500;20;100;80kg;abc;5;100;2,32558139534884;2,67441860465116;0;15;46,5116279069767;" + WCO + "\n",
+                  "riga 1, Peso Iniziale: \"20,e\" letto come 20\nriga 1, Rendimento Comb.: \"80kg\" letto come 80\n"
                   "riga 1, CO al 13% di O2: \"abc\" letto come 0\n", 1},
         BatchCase{"MessagesShowNoRawByte", "\"\x1b[2J\t\"\"\xff\xc2\x9b\\\xc3\xa9\";5;45;500;20;100;80;250\n",
                   "\"\x1b[2J\t\"\"\xff\xc2\x9b\\\xc3\xa9\";5;45;500;20;100;80;250;;;;;;;;" + WPin + "\n",
