@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"MessagesShowNoRawByte", "\"\x1b[2J\t\"\"\xff\xc2\x9b\\\xc3\xa9\";5;45;500;20;100;80;250\n",
                   "\"\x1b[2J\t\"\"\xff\xc2\x9b\\\xc3\xa9\";5;45;500;20;100;80;250;;;;;;;;" + WPin + "\n",
                   "riga 1, Peso Iniziale: \"\\x1b[2J\\t\"\"\\xff\\xc2\\x9b\\\\\xc3\xa9\" letto come 0\n", 1},
-        BatchCase{"EmptyFieldFailsGate", ";5;45;500;20;100;80;250\n" + Ref, ";5;45;500;20;100;80;250;;;;;;;;" + WPin + "\n" + RefOut, "", 0},
+        BatchCase{"EmptyFieldFailsGate", ";5;45;500;20;100;80;0\n" + Ref, ";5;45;500;20;100;80;0;;;;;;;;" + WPin + " | " + WCO + "\n" + RefOut, "", 0},
         BatchCase{"CrLfAcrossChunks", Padding + Ref + "\r\n" + Ref, Padding + RefOut + RefOut, "", 0},
         BatchCase{"TooLongLine", "1;" + Long + "\n" + Ref, RefOut, "riga 1: più di 1048576 byte\n", 1},
         BatchCase{"Utf16LittleEndian", "\xFF\xFE" "2\0" + Ref, "", Utf16, 2},

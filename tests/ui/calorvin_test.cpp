@@ -12,6 +12,7 @@
 #include "colours.h"
 #include "look.h"
 #include "oracle.h"
+#include "record.h"
 #include "test_environment.h"
 
 #include <QAccessible>
@@ -759,6 +760,8 @@ private slots:
     // wide enough for its title: "No" keeps the file and asks for another name (left unanswered here), "Sì" writes.
     void saveDialog()
     {
+        QCOMPARE(calorvin::ui::record::ProposedFileName(QDateTime(QDate(2026, 12, 7), QTime(14, 5))),
+                 QStringLiteral("Calorvin 2026-12-07 14.05.pdf"));
         typeEntries(Reference);
         click("CmdCalcola");
         QTemporaryDir dir;
