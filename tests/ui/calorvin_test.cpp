@@ -735,6 +735,7 @@ private slots:
             return QRegularExpression("xMin=\"([0-9.]+)\"[^>]*>" + word + "<").match(words).captured(1).toDouble();
         };
         QVERIFY2(qAbs(x("Formule") - x("Versione") - 270) < 1, qPrintable(QString::number(x("Formule") - x("Versione"))));
+        QCOMPARE(words.count(">200<"), 2); // COppm, in the window drawn and in the table
     }
 
     // The window on the page is at rest, however the operator left it: no focus frame, caret or selection, and a
