@@ -23,6 +23,7 @@
 #include <QFileDialog>
 #include <QFont>
 #include <QFontInfo>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
@@ -301,6 +302,8 @@ private slots:
             QVERIFY(!QApplication::activePopupWidget());
         }
         QCOMPARE(m_endRequests, 0);
+        for (const QLabel* label : m_window->findChildren<QLabel*>()) // a caption wider than its box wraps
+            QVERIFY2(label->wordWrap(), qPrintable(label->objectName()));
         box("TxtQ")->setText(QString(40000, u'7')); // no length limit (Qt's default is 32767)
         QCOMPARE(box("TxtQ")->text().size(), 40000);
     }
