@@ -787,6 +787,7 @@ private slots:
                 QFont bold = box->font();
                 bold.setBold(true);
                 QVERIFY(box->width() > QFontMetrics(bold).horizontalAdvance(box->windowTitle()) + 150);
+                QCOMPARE(box->defaultButton(), box->button(QMessageBox::No)); // Enter keeps the file
                 box->button(QString::fromUtf8(answer) == "No" ? QMessageBox::No : QMessageBox::Yes)->click();
             };
             if (*answer) {
