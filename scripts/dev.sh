@@ -20,6 +20,7 @@ run_packages=(
   ninja-build           # the presets' generator
   pkg-config            # some of Qt 6's CMake dependency lookups use it
   qt6-base-dev          # Qt 6 Widgets: find_package(Qt6 COMPONENTS Widgets) in ui/
+  libfontconfig-dev     # fontconfig, which the program starts on a thread of its own
   qt6-translations-l10n # Qt's own translations, read at run time
   fonts-wine            # Tahoma, the stand-in for MS Sans Serif
   fonts-dejavu-core     # DejaVu Sans (for Verdana) and DejaVu Serif

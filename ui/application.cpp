@@ -13,7 +13,9 @@
 #include <QTranslator>
 
 #include <cstring>
+#include <thread>
 
+#include <fontconfig/fontconfig.h>
 
 // The icon's resource lives in this static library; a program linking it
 // must register it before use.
@@ -44,7 +46,36 @@ public:
     }
 };
 
+// Fontconfig's configuration, read on a thread of its own: every
+// configuration file and font cache of the system, the largest single cost
+// of a start, which Qt would otherwise read on the main thread at the first
+// font it needs. Fontconfig is thread-safe and the thread touches nothing
+// of Qt's, so it may run while QApplication is made or unmade. Measured on
+// a quiet machine against the bare window: first drawing 1.090-1.137x with
+// it, 1.176-1.187x without (41 alternated runs, twice), for 0.2 MiB.
+struct FontConfiguration {
+    std::thread reader;
+
+    ~FontConfiguration()
+    {
+        if (reader.joinable()) // the program ended before the window was set up
+            reader.join();
+    }
+};
+
+FontConfiguration& Fonts()
+{
+    static FontConfiguration configuration;
+    return configuration;
+}
+
 } // namespace
+
+void StartReadingFontConfiguration()
+{
+    if (!Fonts().reader.joinable())
+        Fonts().reader = std::thread([] { FcInit(); });
+}
 
 QByteArray IconPixels(int size)
 {
@@ -68,6 +99,9 @@ bool StyleChosenByUser(int argc, char** argv)
 
 void SetUpApplication(QApplication& app, bool styleChosenByUser)
 {
+    if (Fonts().reader.joinable())
+        Fonts().reader.join();
+
     // The classic 3-D look: sunken boxes, raised buttons. The colours stay
     // those of the platform's palette, which the style would replace.
     if (!styleChosenByUser) {

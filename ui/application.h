@@ -11,6 +11,12 @@ class QByteArray;
 
 namespace calorvin::ui {
 
+// Starts reading the system's font configuration on a thread of its own, so
+// that it runs while QApplication connects to the display. Call it before
+// creating the QApplication; SetUpApplication() waits for it, and Qt reads
+// the configuration itself when it was not started.
+void StartReadingFontConfiguration();
+
 // Whether the command line (-style) or the environment (QT_STYLE_OVERRIDE)
 // names a style. Read before QApplication takes its options out of argv.
 bool StyleChosenByUser(int argc, char** argv);

@@ -9,6 +9,7 @@ int main(int argc, char* argv[])
     // --help, --version and --csv end here: no window, no display needed.
     if (const std::optional<int> status = calorvin::ui::RunCommandLine(argc, argv))
         return *status;
+    calorvin::ui::StartReadingFontConfiguration();
     const bool styleChosen = calorvin::ui::StyleChosenByUser(argc, argv);
     const std::unique_ptr<QApplication> app = calorvin::ui::CreateApplication(argc, argv);
     if (!app)

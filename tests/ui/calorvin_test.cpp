@@ -258,6 +258,7 @@ private slots:
     {
         QVERIFY2(Separator == "." || Separator == ",", "CALORVIN_TEST_DECIMAL is neither . nor ,");
         QApplication::setCursorFlashTime(0);
+        calorvin::ui::StartReadingFontConfiguration(); // on its own thread, as main() starts it
         calorvin::ui::SetUpApplication(*qApp, false); // the classic style, the fonts, as the program starts
         m_platformFont = QApplication::font();
         connect(&m_watchdog, &QTimer::timeout, this, &TestCalorvin::poll);
