@@ -2,9 +2,9 @@
 
 // The main window Calorvin and its three commands.
 //
-// For tests and tools: every control carries its name as objectName,
-// e.g. findChild<QLineEdit*>("TxtPin"), findChild<QPushButton*>("CmdCalcola");
-// warnings go through WarningBox (warning_box.h); how the program ends can be
+// For tests and tools: every control carries its name from the layout table
+// as objectName ("TxtPin", "CmdCalcola"), so a test can look it up; warnings
+// go through WarningBox (warning_box.h); how the program ends can be
 // replaced with setEndProgram. The test on record (record.h) is reached by
 // Ctrl+Shift+C, Ctrl+S or the context menu on the window's background.
 
