@@ -151,10 +151,9 @@ Calorvin::Calorvin(QWidget* parent)
     resize(Px(ClientWidth), Px(ClientHeight));
 
     const Built built = buildControls();
-    setTabOrder(built);
+    setTabOrder(built); // the focus in TxtPin, the lowest TabIndex
     describeBoxes(built);
     applyColours();
-    m_tabOrder.front()->setFocus(); // TxtPin, the lowest TabIndex
     addRecordActions();
 }
 
@@ -212,20 +211,22 @@ void Calorvin::connectButton(QPushButton* button, Role command)
 
 void Calorvin::setTabOrder(const Built& built)
 {
-    // Tab goes by rising TabIndex; Qt closes the cycle.
+    // Tab goes by rising TabIndex from the first, which has the focus; Qt
+    // closes the cycle.
     std::vector<std::size_t> focusable;
     for (std::size_t i = 0; i < Controls.size(); ++i)
         if (Controls[i].kind == Box || Controls[i].kind == Button)
             focusable.push_back(i);
     std::sort(focusable.begin(), focusable.end(),
               [](std::size_t a, std::size_t b) { return Controls[a].tabIndex < Controls[b].tabIndex; });
-    for (std::size_t i : focusable) {
-        m_tabOrder.push_back(built[i]);
-        if (Controls[i].kind == Box)
-            m_clearOrder.push_back(static_cast<QLineEdit*>(built[i]));
+    for (std::size_t k = 0; k < focusable.size(); ++k) {
+        QWidget* widget = built[focusable[k]];
+        if (Controls[focusable[k]].kind == Box)
+            m_clearOrder.push_back(static_cast<QLineEdit*>(widget));
+        if (k > 0)
+            QWidget::setTabOrder(built[focusable[k - 1]], widget);
     }
-    for (std::size_t i = 1; i < m_tabOrder.size(); ++i)
-        QWidget::setTabOrder(m_tabOrder[i - 1], m_tabOrder[i]);
+    built[focusable.front()]->setFocus();
 }
 
 void Calorvin::describeBoxes(const Built& built)

@@ -73,8 +73,7 @@ private:
 
     std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
     std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
-    std::vector<QWidget*> m_tabOrder;     // boxes and buttons by rising TabIndex
-    std::vector<QLineEdit*> m_clearOrder; // the boxes in that order, as Cancella blanks them
+    std::vector<QLineEdit*> m_clearOrder; // the boxes by rising TabIndex, as Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
     // The last Calculate since start or Cancella: the texts it left in the
