@@ -63,15 +63,17 @@ std::string Latin1()
     return text + "…";
 }
 
+// Every place of the placeholder in the template; what is put in is not searched again.
 void Replace(std::string& text, std::string_view placeholder, const std::string& with)
 {
-    const std::size_t at = text.find(placeholder);
+    std::size_t at = text.find(placeholder);
     if (at == std::string::npos) {
         std::fprintf(stderr, "generate_page: no %.*s in the template\n", static_cast<int>(placeholder.size()),
                      placeholder.data());
         std::exit(1);
     }
-    text.replace(at, placeholder.size(), with);
+    for (; at != std::string::npos; at = text.find(placeholder, at + with.size()))
+        text.replace(at, placeholder.size(), with);
 }
 
 } // namespace

@@ -139,7 +139,10 @@ def tab_order(driver, layout):
 
 def geometry(driver, layout):
     faults = []
-    origin = driver.find_element(By.ID, "Calorvin").rect
+    window = driver.find_element(By.ID, "Calorvin")
+    origin = window.rect
+    if window.accessible_name != driver.title:
+        faults.append(f"the window is named {window.accessible_name!r}, its title is {driver.title!r}")
     if (round(origin["width"]), round(origin["height"])) != (632, 597):
         faults.append(f"client area {origin['width']} x {origin['height']}")
     for c in layout:
