@@ -61,19 +61,11 @@ std::string Cell(std::string_view text)
     return quoted + '"';
 }
 
-std::string Escaped(std::string_view text)
-{
-    std::string out;
-    for (char c : text)
-        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : std::string(1, c);
-    return out;
-}
-
 std::string HtmlRow(std::string_view tag, std::string_view a, std::string_view b, std::string_view c)
 {
     std::string row = "<tr>";
     for (std::string_view cell : {a, b, c})
-        row += "<" + std::string(tag) + ">" + Escaped(cell) + "</" + std::string(tag) + ">";
+        row += "<" + std::string(tag) + ">" + HtmlEscaped(cell) + "</" + std::string(tag) + ">";
     return row + "</tr>\n";
 }
 
@@ -90,6 +82,14 @@ void EachSection(const RecordTable& table, Heading heading, Row row)
 }
 
 } // namespace
+
+std::string HtmlEscaped(std::string_view text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : std::string(1, c);
+    return out;
+}
 
 RecordTable RecordOf(const BoxTexts& boxes)
 {
@@ -120,7 +120,7 @@ std::string RecordHtmlTable(const RecordTable& table)
     EachSection(
         table,
         [&](std::string_view heading) {
-            html += "<tr><th colspan=\"3\" align=\"left\">" + Escaped(heading) + "</th></tr>\n";
+            html += "<tr><th colspan=\"3\" align=\"left\">" + HtmlEscaped(heading) + "</th></tr>\n";
         },
         [&](const RecordRow& r) { html += HtmlRow("td", r.caption, r.text, r.unit); });
     return html + "</table>\n";

@@ -44,6 +44,9 @@ RecordTable RecordOf(const BoxTexts& boxes);
 // ("a""b" for a"b).
 std::string RecordText(const RecordTable& table);
 
+// Text fit for HTML, in an element or a quoted attribute: & < > " escaped.
+std::string HtmlEscaped(std::string_view text);
+
 // The table as an HTML element, and a small HTML document holding it.
 std::string RecordHtmlTable(const RecordTable& table);
 std::string RecordHtml(const RecordTable& table);

@@ -19,29 +19,27 @@
   let ended = false;
   let lastWarnings = []; // of the last Calcola, for the printed record
 
-  // Calls a core function with these strings as its arguments (UTF-8 on the heap).
-  function call(core, name, ...texts) {
-    const pointers = texts.map((t) => {
-      const size = core.lengthBytesUTF8(t) + 1;
+  // Calls a core function with these arguments: numbers as they are, strings
+  // as UTF-8 on the heap for the length of the call.
+  function call(core, name, ...args) {
+    const pointers = [];
+    const passed = args.map((a) => {
+      if (typeof a === "number") return a;
+      const size = core.lengthBytesUTF8(a) + 1;
       const p = core._malloc(size);
-      core.stringToUTF8(t, p, size);
+      core.stringToUTF8(a, p, size);
+      pointers.push(p);
       return p;
     });
-    const answer = core["_calorvin_" + name](...pointers);
+    const answer = core["_calorvin_" + name](...passed);
     pointers.forEach((p) => core._free(p));
     return answer;
   }
-  const answer = (core, name, ...texts) => core.UTF8ToString(call(core, name, ...texts));
+  const answer = (core, name, ...args) => core.UTF8ToString(call(core, name, ...args));
 
-  function setBoxes(core) {
-    data.record.forEach((name, i) => {
-      const size = core.lengthBytesUTF8($(name).value) + 1;
-      const p = core._malloc(size);
-      core.stringToUTF8($(name).value, p, size);
-      core._calorvin_set_box(i, p);
-      core._free(p);
-    });
-  }
+  // The fifteen boxes as the core numbers them: the entries, then the results.
+  const boxes = [...data.entries, ...data.results];
+  const setBoxes = (core) => boxes.forEach((name, i) => call(core, "set_box", i, $(name).value));
 
   // Sets a box as the window does: its text shown from the start.
   function setText(name, text) {
@@ -106,7 +104,7 @@
   async function record(format) {
     const core = await ready;
     setBoxes(core);
-    const text = core.UTF8ToString(core._calorvin_record(format));
+    const text = answer(core, "record", format);
     if (!text.startsWith("!")) return text;
     await showBoxes(data.warningTitle, [text.slice(1)]);
     return null;
@@ -160,12 +158,9 @@
     const bytes = new Uint8Array(await file.arrayBuffer());
     const p = core._malloc(bytes.length + 1);
     core.HEAPU8.set(bytes, p);
-    const sep = core._malloc(8);
-    core.stringToUTF8(separator, sep, 8);
-    const out = core.UTF8ToString(core._calorvin_batch(p, bytes.length, sep));
+    const out = answer(core, "batch", p, bytes.length, separator);
     core._free(p);
-    core._free(sep);
-    const messages = core.UTF8ToString(core._calorvin_batch_messages()).split("\n").slice(0, -1);
+    const messages = answer(core, "batch_messages").split("\n").slice(0, -1);
     const csv = out.slice(out.indexOf("\n") + 1);
     if (csv) {
       const link = document.createElement("a");

@@ -3,6 +3,7 @@
 #include "evaluation.h"
 #include "layout.h"
 #include "look.h"
+#include "record_table.h" // HtmlEscaped
 
 #include <algorithm>
 #include <string>
@@ -73,21 +74,6 @@ std::string Px(int twips)
     return std::to_string(twips / TwipsPerPixel) + "px";
 }
 
-std::string Escaped(std::string_view text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out.push_back(c);
-        }
-    }
-    return out;
-}
-
 std::string Json(std::string_view text)
 {
     std::string out = "\"";
@@ -136,17 +122,17 @@ std::string Element(const Control& c)
         return "<" + tag + id + (box.empty() ? "" : " for=\"" + std::string(box) + "\"") +
                " class=\"l" + FontClass(c.font) + (c.ink == Highlight ? " hi" : "") +
                (c.align == Centre ? " mid" : "") + "\" style=\"" + place + "\">" +
-               Escaped(c.caption) + "</" + tag + ">\n";
+               HtmlEscaped(c.caption) + "</" + tag + ">\n";
     }
     case Box:
         return "<input" + id + " class=\"b" + FontClass(c.font) + "\" style=\"" + place +
                "\" tabindex=\"" + std::to_string(c.tabIndex) + "\" aria-label=\"" +
-               Escaped(AccessibleName(c)) + "\" aria-description=\"" +
+               HtmlEscaped(AccessibleName(c)) + "\" aria-description=\"" +
                std::string(c.role == Entry ? EntryDescription : ResultDescription) +
                "\" autocomplete=\"off\" spellcheck=\"false\">\n";
     case Button:
         return "<button" + id + " class=\"c" + FontClass(c.font) + "\" style=\"" + place +
-               "\" tabindex=\"" + std::to_string(c.tabIndex) + "\">" + Escaped(c.caption) +
+               "\" tabindex=\"" + std::to_string(c.tabIndex) + "\">" + HtmlEscaped(c.caption) +
                "</button>\n";
     case Line: // horizontal, one pixel high, from X1 up to X2
         return "<div" + id + " class=\"n\" style=\"left:" + Px(c.left) + ";top:" + Px(c.top) +
@@ -175,7 +161,7 @@ const std::array<Face, 4> Faces = {{
 
 std::string Title()
 {
-    return Escaped(WindowTitle);
+    return HtmlEscaped(WindowTitle);
 }
 
 std::string ControlsHtml()
@@ -228,10 +214,8 @@ std::string FaceText(std::string_view family)
 std::string ScriptData()
 {
     const BoxNames boxes = Boxes();
-    std::vector<std::string_view> record(boxes.entries.begin(), boxes.entries.end());
-    record.insert(record.end(), boxes.results.begin(), boxes.results.end());
     return "{\"entries\":" + JsonList(boxes.entries) + ",\"results\":" + JsonList(boxes.results) +
-           ",\"clear\":" + JsonList(boxes.byTabIndex) + ",\"record\":" + JsonList(record) +
+           ",\"clear\":" + JsonList(boxes.byTabIndex) +
            ",\"title\":" + Json(WindowTitle) + ",\"warningTitle\":" + Json(WarningTitle) +
            ",\"ended\":" + Json("Calorvin è terminato: si può chiudere questa pagina.") +
            ",\"menu\":[" + Json("Copia la prova") + "," + Json("Stampa o salva come PDF…") + "," +

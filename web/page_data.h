@@ -37,8 +37,9 @@ extern const std::array<Face, 4> Faces;
 // The characters the page draws in this face (UTF-8), for subsetting it.
 std::string FaceText(std::string_view family);
 
-// What the script needs, as JSON: the boxes in the order each command reads,
-// writes or blanks them, the window's title and the page's own messages.
+// What the script needs, as JSON: the entries and the results in the order
+// the core reads and writes them, the boxes in the order Cancella blanks
+// them, the window's title and the page's own messages.
 std::string ScriptData();
 
 } // namespace calorvin::web
