@@ -23,6 +23,7 @@ RESULTS = {"TxtP": "5", "TxtMw": "100", "TxtPw": "2.32558139534884", "TxtPa": "2
            "TxtCOppm": "200", "TxtDp": "15", "TxtEtaw": "46.5116279069767"}
 RECORDED = [" 20", "5", "45", "500", "20", "100", "0,9", "250"]  # computes and warns; copied trimmed
 RECORDED_TABLE = os.path.join(os.path.dirname(__file__), "..", "ui", "recorded.tsv")  # the window's test's, "_" its separator
+NO_RUN = "Nessun calcolo da registrare: premere Calcola prima di copiare o salvare la prova."
 STALE = "I dati in ingresso sono stati modificati dopo l'ultimo calcolo: premere Calcola prima di copiare o salvare la prova."
 WARNINGS = [  # an empty form: every check but the final weight's, in check order
     "Il valore immesso del peso iniziale deve essere maggiore di zero",
@@ -50,13 +51,13 @@ def browser(language):
 
 
 def dismiss_warnings(driver):
-    """Each warning box in turn, as assistive tools see it; dismissed with Enter."""
+    """Each warning box in turn, as assistive tools see it; dismissed with Enter and Esc by turns."""
     seen = []
     while driver.execute_script("return document.getElementById('warning').open"):
         dialog = driver.find_element(By.ID, "warning")
         seen.append((dialog.aria_role, driver.find_element(By.ID, "warningTitle").text,
                      driver.find_element(By.ID, "warningText").text, driver.switch_to.active_element.text))
-        driver.switch_to.active_element.send_keys(Keys.ENTER)
+        driver.switch_to.active_element.send_keys(Keys.ESCAPE if len(seen) % 2 else Keys.ENTER)
     return seen
 
 
@@ -88,29 +89,56 @@ def empty_form_warnings(driver, layout):
     return faults
 
 
-def copy_shortcut(driver, name):
+def copy_shortcut(driver, name, keys=(Keys.CONTROL, Keys.SHIFT, "c")):
     """Ctrl+Shift+C in a box: what the copy put on the clipboard (text, and the HTML table's cells read back
     tab-separated), or None, and the warnings it showed."""
     driver.execute_script("window.copied = null; window.addEventListener('copy', (e) => { const t = e.clipboardData;"
                           " const cells = (r) => [...r.cells].map((c) => c.textContent).join('\\t') + '\\n';"
                           " window.copied = [t.getData('text/plain'), [...new DOMParser().parseFromString("
                           " t.getData('text/html'), 'text/html').querySelectorAll('tr')].map(cells).join('')]; });")
-    driver.find_element(By.ID, name).send_keys(Keys.CONTROL, Keys.SHIFT, "c")
+    driver.find_element(By.ID, name).send_keys(*keys)
     WebDriverWait(driver, 10).until(lambda d: d.execute_script("return window.copied || document.getElementById('warning').open"))
     return driver.execute_script("return window.copied"), [seen[2] for seen in dismiss_warnings(driver)]
 
 
 def record_as_the_window(driver, layout):
-    """The copy after Calcola is the window's, both forms; once an entry changes, refused with the window's reason."""
+    """The copy after Calcola is the window's, both forms, and plain Ctrl+C copies only the box's text; once an
+    entry changes, refused with the window's reason; Cancella blanks every box and forgets the run."""
     calculate(driver, RECORDED)
     dismiss_warnings(driver)
     with open(RECORDED_TABLE, encoding="utf-8") as f:
         table = f.read().replace("_", ".")
     copied, seen = copy_shortcut(driver, "TxtPin")
     faults = [] if copied == [table, table] and not seen else [f"copied {copied}, warnings {seen}"]
+    driver.find_element(By.ID, "TxtB").send_keys(Keys.CONTROL, "a")
+    copied, seen = copy_shortcut(driver, "TxtB", (Keys.CONTROL, "c"))  # the browser's own copy: no data yet
+    faults += [] if copied == ["", ""] and not seen else [f"Ctrl+C copied {copied}, warnings {seen}"]
     driver.find_element(By.ID, "TxtPin").send_keys("0")
     copied, seen = copy_shortcut(driver, "TxtPin")
-    return faults + ([] if seen == [STALE] and copied is None else [f"after a change: copied {copied}, warnings {seen}"])
+    faults += [] if seen == [STALE] and copied is None else [f"after a change: copied {copied}, warnings {seen}"]
+    driver.find_element(By.ID, "CmdCancella").click()
+    shown = {name: driver.find_element(By.ID, name).get_property("value") for name in [*REFERENCE, *RESULTS]}
+    copied, seen = copy_shortcut(driver, "TxtPin")
+    return faults + ([] if set(shown.values()) == {" "} and seen == [NO_RUN] and copied is None
+                     else [f"after Cancella: boxes {shown}, copied {copied}, warnings {seen}"])
+
+
+def batch(driver, layout):
+    """A CSV file chosen from the menu's input: its results as a download, its refused line in a box."""
+    lines = ["Pin;Pout;B;H;N;Q;Eta;CO", ";".join(REFERENCE.values()), '"x', ";".join(REFERENCE.values())]
+    path = os.path.join(tempfile.mkdtemp(prefix="calorvin-batch-"), "prova.csv")
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("\n".join(lines))  # no line break after the last test
+    driver.execute_script("window.blobs = []; const make = URL.createObjectURL;"
+                          " URL.createObjectURL = (b) => { window.blobs.push(b); return make(b); };")
+    driver.find_element(By.ID, "csvFile").send_keys(path)
+    WebDriverWait(driver, 10).until(lambda d: d.execute_script("return document.getElementById('warning').open"))
+    got = driver.execute_script("return await window.blobs[0].text()")
+    test = ";".join([*REFERENCE.values(), *RESULTS.values()]) + ";"
+    want = "\n".join([lines[0] + ";P;Mw;Pw;Pa;COppm;Dp;Etaw;Avvisi", test, test]) + "\n"
+    seen = dismiss_warnings(driver)
+    return ([] if got == want else [f"results {got!r}"]) + (
+        [] if seen == [("alertdialog", "prova.csv", "riga 3: virgolette non chiuse", "OK")] else [f"boxes {seen}"])
 
 
 def tab_order(driver, layout):
@@ -169,6 +197,7 @@ CASES = {  # case: (browser language, check)
     "record_as_the_window": ("en-US", record_as_the_window),
     "tab_order": ("en-US", tab_order),
     "geometry": ("en-US", geometry),
+    "batch": ("en-US", batch),
 }
 
 
