@@ -18,7 +18,8 @@ namespace calorvin::ui {
 void StartReadingFontConfiguration();
 
 // Whether the command line (-style) or the environment (QT_STYLE_OVERRIDE)
-// names a style. Read before QApplication takes its options out of argv.
+// names a style. Read before QApplication takes its options out of argv
+// (CreateApplication does).
 bool StyleChosenByUser(int argc, char** argv);
 
 // The window icon's sizes, and the pixels of one: size x size premultiplied

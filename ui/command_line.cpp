@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "application.h"
 #include "batch.h"
 
 #include <QApplication>
@@ -268,6 +269,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
 
 std::unique_ptr<QApplication> CreateApplication(int& argc, char* argv[])
 {
+    const bool styleChosen = StyleChosenByUser(argc, argv); // before Qt takes -style out of argv
     ordinaryHandler = qInstallMessageHandler(EndOnFatal);
     auto app = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(ordinaryHandler);
@@ -277,6 +279,7 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char* argv[])
         Refuse("opzione sconosciuta: " + Printable(argv[1]));
         return nullptr;
     }
+    SetUpApplication(*app, styleChosen);
     return app;
 }
 

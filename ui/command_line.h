@@ -17,9 +17,10 @@ namespace calorvin::ui {
 std::optional<int> RunCommandLine(int argc, char* argv[]);
 
 // Constructs the application, which strips Qt's own options (-platform,
-// -style, ...) from argc/argv. A fatal failure of Qt's start ends the program
-// with its message and status 2. Returns null, after a one-line message, when
-// an argument is left that this Qt does not take.
+// -style, ...) from argc/argv, and sets it up (SetUpApplication) in the style
+// the user chose, if any. A fatal failure of Qt's start ends the program with
+// its message and status 2. Returns null, after a one-line message, when an
+// argument is left that this Qt does not take.
 std::unique_ptr<QApplication> CreateApplication(int& argc, char* argv[]);
 
 } // namespace calorvin::ui

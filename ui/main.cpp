@@ -10,11 +10,9 @@ int main(int argc, char* argv[])
     if (const std::optional<int> status = calorvin::ui::RunCommandLine(argc, argv))
         return *status;
     calorvin::ui::StartReadingFontConfiguration();
-    const bool styleChosen = calorvin::ui::StyleChosenByUser(argc, argv);
     const std::unique_ptr<QApplication> app = calorvin::ui::CreateApplication(argc, argv);
     if (!app)
         return 2; // an argument neither Qt nor we know, already reported
-    calorvin::ui::SetUpApplication(*app, styleChosen);
     calorvin::ui::Calorvin window;
     window.show();
     return app->exec();
