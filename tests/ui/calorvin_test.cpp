@@ -41,6 +41,7 @@
 
 #include <memory>
 #include <random>
+#include <vector>
 
 using calorvin::ui::Calorvin;
 
@@ -517,8 +518,38 @@ private slots:
                 QVERIFY(raw.open(QIODevice::WriteOnly) && raw.write(pixels) == pixels.size());
             }
             QVERIFY2(picture.size() == QSize(size, size) && calorvin::ui::IconPixels(size) == pixels, qPrintable(png));
+            const QImage shown = m_window->windowIcon().pixmap(size).toImage();
+            QVERIFY2(shown.convertToFormat(QImage::Format_RGBA8888_Premultiplied) == picture, qPrintable(png));
         }
-        QCOMPARE(m_window->windowIcon().availableSizes().size(), qsizetype(calorvin::ui::IconSizes.size()));
+    }
+
+    void styleChosenByUser_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("override"); // QT_STYLE_OVERRIDE
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("none") << QStringList{} << QByteArray() << false;
+        QTest::newRow("-style NAME") << QStringList{"-style", "fusion"} << QByteArray() << true;
+        QTest::newRow("-style=NAME") << QStringList{"-style=fusion"} << QByteArray() << true;
+        QTest::newRow("--style=NAME") << QStringList{"--style=fusion"} << QByteArray() << true;
+        QTest::newRow("-stylesheet") << QStringList{"-stylesheet", "a.qss"} << QByteArray() << false;
+        QTest::newRow("environment") << QStringList{} << QByteArray("fusion") << true;
+    }
+    void styleChosenByUser()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, override);
+        const QByteArray saved = qgetenv("QT_STYLE_OVERRIDE");
+        qputenv("QT_STYLE_OVERRIDE", override);
+        std::vector<QByteArray> texts{"calorvin"};
+        for (const QString& a : arguments)
+            texts.push_back(a.toUtf8());
+        std::vector<char*> argv;
+        for (QByteArray& t : texts)
+            argv.push_back(t.data());
+        const bool chosen = calorvin::ui::StyleChosenByUser(static_cast<int>(argv.size()), argv.data());
+        qputenv("QT_STYLE_OVERRIDE", saved);
+        QTEST(chosen, "chosen");
     }
 
     void applicationFontKept() // lent to the window while it is built, for tooltips and dialogs
