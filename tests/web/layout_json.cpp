@@ -1,8 +1,10 @@
 // The window's table as JSON, in twips as written, for the page's tests to
 // hold the page against: what the desktop window is built from. A box's
-// caption is its accessible name.
+// caption is its accessible name; each control's ink (a line's fill), its
+// alignment and font as the browser computes them from the window's look.
 
 #include "layout.h"
+#include "look.h"
 
 #include <cstdio>
 #include <string>
@@ -15,11 +17,20 @@ int main()
     for (std::size_t i = 0; i < Controls.size(); ++i) {
         const Control& c = Controls[i];
         const std::string caption = c.kind == Box ? AccessibleName(c) : std::string(c.caption);
+        using namespace calorvin::look;
+        const Rgb ink = Colours[c.kind == Box || c.kind == Button ? colour::WindowText
+                                : c.ink == Highlight                ? colour::Highlight
+                                                                    : colour::Desktop].rgb;
+        const char* align = c.kind == Line ? "" : c.kind == Label && c.align != Centre ? "start" : "center";
+        const KeyFont* font = FontOf(c.font);
         std::printf("{\"kind\":\"%s\",\"name\":\"%.*s\",\"caption\":\"%.*s\",\"left\":%d,\"top\":%d,"
-                    "\"width\":%d,\"height\":%d,\"tabIndex\":%d}%s\n",
+                    "\"width\":%d,\"height\":%d,\"tabIndex\":%d,\"style\":[\"rgb(%d, %d, %d)\",\"%s\",\"%s\"]}%s\n",
                     Kinds[static_cast<int>(c.kind)], static_cast<int>(c.name.size()), c.name.data(),
                     static_cast<int>(caption.size()), caption.data(), c.left, c.top, c.width, c.height,
-                    c.tabIndex, i + 1 < Controls.size() ? "," : "");
+                    c.tabIndex, ink.red, ink.green, ink.blue, align,
+                    !font ? "" : (std::to_string(font->pixels) + "px " + (font->bold ? "700 " : "400 ") +
+                                  (font->italic ? "italic" : "normal")).c_str(),
+                    i + 1 < Controls.size() ? "," : "");
     }
     std::printf("]\n");
     return std::fflush(stdout) == 0 ? 0 : 1;

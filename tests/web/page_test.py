@@ -182,8 +182,14 @@ def geometry(driver, layout):
         got = (r["x"] - origin["x"], r["y"] - origin["y"], r["width"], r["height"])
         if any(abs(a - b) > 1 for a, b in zip(got, want)):
             faults.append(f"{c['name']} at {got}, the window has {want}")
+        element = driver.find_element(By.ID, c["name"])
+        style = driver.execute_script(
+            "const s = getComputedStyle(arguments[0]); return [arguments[1] ? s.backgroundColor : s.color,"
+            " arguments[1] ? '' : s.textAlign, s.fontFamily ? `${s.fontSize} ${s.fontWeight} ${s.fontStyle}` : '']",
+            element, c["kind"] == "line")
+        if style[:2] != c["style"][:2] or (c["style"][2] and style[2] != c["style"][2]):
+            faults.append(f"{c['name']} drawn {style}, the window has {c['style']}")
         if c["kind"] == "box":
-            element = driver.find_element(By.ID, c["name"])
             # Accessible names collapse runs of blanks ("Portata  Q").
             if element.accessible_name != " ".join(c["caption"].split()) or not element.get_attribute("aria-description"):
                 faults.append(f"{c['name']} is named {element.accessible_name!r}")
