@@ -104,15 +104,21 @@ def copy_shortcut(driver, name, keys=(Keys.CONTROL, Keys.SHIFT, "c")):
 def record_as_the_window(driver, layout):
     """The copy after Calcola is the window's, both forms, and plain Ctrl+C copies only the box's text; once an
     entry changes, refused with the window's reason; Cancella blanks every box and forgets the run."""
-    calculate(driver, RECORDED)
+    calculate(driver, RECORDED[:-1] + [RECORDED[-1] + " µ"])  # read as 250; kept whole, in UTF-8, on record
     dismiss_warnings(driver)
     with open(RECORDED_TABLE, encoding="utf-8") as f:
-        table = f.read().replace("_", ".")
+        table = f.read().replace("_", ".").replace("\t250\t", "\t250 µ\t")
     copied, seen = copy_shortcut(driver, "TxtPin")
     faults = [] if copied == [table, table] and not seen else [f"copied {copied}, warnings {seen}"]
     driver.find_element(By.ID, "TxtB").send_keys(Keys.CONTROL, "a")
     copied, seen = copy_shortcut(driver, "TxtB", (Keys.CONTROL, "c"))  # the browser's own copy: no data yet
     faults += [] if copied == ["", ""] and not seen else [f"Ctrl+C copied {copied}, warnings {seen}"]
+    for _ in range(2):  # the printed record, made afresh for each print
+        driver.execute_script("document.querySelector('#record ul')?.remove(); dispatchEvent(new Event('beforeprint'))")
+        WebDriverWait(driver, 10).until(lambda d: d.execute_script("return document.querySelector('#record li')"))
+    printed = driver.execute_script("const r = document.getElementById('record');"
+                                    " return [r.querySelectorAll('table').length, r.querySelector('li').textContent]")
+    faults += [] if printed == [1, WARNINGS[5]] else [f"printed {printed}"]
     driver.find_element(By.ID, "TxtPin").send_keys("0")
     copied, seen = copy_shortcut(driver, "TxtPin")
     faults += [] if seen == [STALE] and copied is None else [f"after a change: copied {copied}, warnings {seen}"]
@@ -162,6 +168,13 @@ def tab_order(driver, layout):
     driver.find_element(By.ID, "LBLPeso").click()
     if active() != "TxtPin" or driver.execute_script("return document.getElementById('warning').open"):
         faults.append("Enter, Esc or a label's click did something")
+    # A double-click selects the run of non-blanks clicked in, from the start of the box on.
+    for at, run in ((2, [0, 4]), (6, [5, 7])):
+        got = driver.execute_script("const b = arguments[0]; b.value = '12.5 kg'; b.setSelectionRange(arguments[1],"
+                                    " arguments[1]); b.dispatchEvent(new MouseEvent('dblclick'));"
+                                    " return [b.selectionStart, b.selectionEnd]", box, at)
+        if got != run:
+            faults.append(f"a double-click at {at} in '12.5 kg' selects {got}")
     return faults
 
 
