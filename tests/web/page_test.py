@@ -202,6 +202,13 @@ def geometry(driver, layout):
             element, c["kind"] == "line")
         if style[:2] != c["style"][:2] or (c["style"][2] and style[2] != c["style"][2]):
             faults.append(f"{c['name']} drawn {style}, the window has {c['style']}")
+        if c["baseline"]:  # an empty inline block sits on the first baseline
+            baseline = driver.execute_script(
+                "const l = arguments[0], mark = document.createElement('span'); mark.style.display = 'inline-block';"
+                " l.prepend(mark); const y = mark.getBoundingClientRect().bottom - l.getBoundingClientRect().top;"
+                " mark.remove(); return y", element)
+            if abs(baseline - c["baseline"]) > 0.5:
+                faults.append(f"{c['name']}'s first baseline {baseline} px down, the window's {c['baseline']}")
         if c["kind"] == "box":
             # Accessible names collapse runs of blanks ("Portata  Q").
             if element.accessible_name != " ".join(c["caption"].split()) or not element.get_attribute("aria-description"):
