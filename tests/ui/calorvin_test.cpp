@@ -552,6 +552,23 @@ private slots:
         QTEST(chosen, "chosen");
     }
 
+    void captionWidths() // a caption of each key as wide as in caption_widths.tsv, which the page is held to
+    {
+        QFile file(CALORVIN_REFERENCE_DIR "/caption_widths.tsv");
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        int checked = 0;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith(u'#'))
+                continue;
+            auto* label = m_window->findChild<QLabel*>(line.section(u'\t', 0, 0));
+            QVERIFY2(label, qPrintable(line));
+            const qreal width = QFontMetricsF(label->font()).horizontalAdvance(label->text());
+            QVERIFY2(qAbs(width - line.section(u'\t', 1).toDouble()) < 0.01, qPrintable(line + " is " + QString::number(width)));
+            ++checked;
+        }
+        QCOMPARE(checked, 7);
+    }
+
     void applicationFontKept() // lent to the window while it is built, for tooltips and dialogs
     {
         QCOMPARE(QApplication::font(), m_platformFont);

@@ -23,6 +23,7 @@ RESULTS = {"TxtP": "5", "TxtMw": "100", "TxtPw": "2.32558139534884", "TxtPa": "2
            "TxtCOppm": "200", "TxtDp": "15", "TxtEtaw": "46.5116279069767"}
 RECORDED = [" 20", "5", "45", "500", "20", "100", "0,9", "250"]  # computes and warns; copied trimmed
 RECORDED_TABLE = os.path.join(os.path.dirname(__file__), "..", "ui", "recorded.tsv")  # the window's test's, "_" its separator
+CAPTION_WIDTHS = os.path.join(os.path.dirname(__file__), "..", "ui", "caption_widths.tsv")  # as the window draws them
 NO_RUN = "Nessun calcolo da registrare: premere Calcola prima di copiare o salvare la prova."
 STALE = "I dati in ingresso sono stati modificati dopo l'ultimo calcolo: premere Calcola prima di copiare o salvare la prova."
 WARNINGS = [  # an empty form: every check but the final weight's, in check order
@@ -213,6 +214,12 @@ def geometry(driver, layout):
             # Accessible names collapse runs of blanks ("Portata  Q").
             if element.accessible_name != " ".join(c["caption"].split()) or not element.get_attribute("aria-description"):
                 faults.append(f"{c['name']} is named {element.accessible_name!r}")
+    with open(CAPTION_WIDTHS, encoding="utf-8") as f:
+        for name, width in (line.split("\t") for line in f.read().splitlines() if not line.startswith("#")):
+            drawn = driver.execute_script("const r = document.createRange(); r.selectNodeContents(arguments[0]);"
+                                          " return r.getBoundingClientRect().width", driver.find_element(By.ID, name))
+            if abs(drawn - float(width)) > 1.5:
+                faults.append(f"{name}'s caption {drawn} px wide, the window's {width}")
     return faults
 
 
