@@ -25,6 +25,10 @@ RECORDED = [" 20", "5", "45", "500", "20", "100", "0,9", "250"]  # computes and 
 RECORDED_TABLE = os.path.join(os.path.dirname(__file__), "..", "ui", "recorded.tsv")  # the window's test's, "_" its separator
 CAPTION_WIDTHS = os.path.join(os.path.dirname(__file__), "..", "ui", "caption_widths.tsv")  # as the window draws them
 NO_RUN = "Nessun calcolo da registrare: premere Calcola prima di copiare o salvare la prova."
+PRESS = "premere Calcola prima di copiare o salvare la prova."
+TYPED_OVER = "I dati in uscita sono stati modificati dopo l'ultimo calcolo: " + PRESS
+NOT_COMPUTED = ("L'ultimo calcolo non ha prodotto risultati, quindi i dati in uscita non corrispondono ai dati in"
+                " ingresso: correggere i dati in ingresso e " + PRESS)
 STALE = "I dati in ingresso sono stati modificati dopo l'ultimo calcolo: premere Calcola prima di copiare o salvare la prova."
 WARNINGS = [  # an empty form: every check but the final weight's, in check order
     "Il valore immesso del peso iniziale deve essere maggiore di zero",
@@ -120,14 +124,22 @@ def record_as_the_window(driver, layout):
     printed = driver.execute_script("const r = document.getElementById('record');"
                                     " return [r.querySelectorAll('table').length, r.querySelector('li').textContent]")
     faults += [] if printed == [1, WARNINGS[5]] else [f"printed {printed}"]
+    driver.find_element(By.ID, "TxtDp").send_keys("9")
+    copied, seen = copy_shortcut(driver, "TxtDp")
+    faults += [] if seen == [TYPED_OVER] and copied is None else [f"a result typed over: copied {copied}, warnings {seen}"]
     driver.find_element(By.ID, "TxtPin").send_keys("0")
     copied, seen = copy_shortcut(driver, "TxtPin")
     faults += [] if seen == [STALE] and copied is None else [f"after a change: copied {copied}, warnings {seen}"]
     driver.find_element(By.ID, "CmdCancella").click()
     shown = {name: driver.find_element(By.ID, name).get_property("value") for name in [*REFERENCE, *RESULTS]}
     copied, seen = copy_shortcut(driver, "TxtPin")
-    return faults + ([] if set(shown.values()) == {" "} and seen == [NO_RUN] and copied is None
-                     else [f"after Cancella: boxes {shown}, copied {copied}, warnings {seen}"])
+    faults += ([] if set(shown.values()) == {" "} and seen == [NO_RUN] and copied is None
+               else [f"after Cancella: boxes {shown}, copied {copied}, warnings {seen}"])
+    driver.find_element(By.ID, "CmdCalcola").click()  # a blank form: nothing computed, seven warnings
+    WebDriverWait(driver, 10).until(lambda d: d.execute_script("return document.getElementById('warning').open"))
+    dismiss_warnings(driver)
+    copied, seen = copy_shortcut(driver, "TxtPin")
+    return faults + ([] if seen == [NOT_COMPUTED] and copied is None else [f"nothing computed: copied {copied}, warnings {seen}"])
 
 
 def batch(driver, layout):
