@@ -320,7 +320,8 @@ public:
         m_wmDelete = XInternAtom(m_dpy, "WM_DELETE_WINDOW", False);
         m_netWmPid = XInternAtom(m_dpy, "_NET_WM_PID", False);
         XSync(m_dpy, False);
-        // The programs run with the display of this harness and the xcb platform.
+        // The programs run with the display of this harness, in an X session
+        // without Wayland, where Qt takes its X platform by default.
         for (char** e = environ; *e; ++e) {
             const std::string entry = *e;
             if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("QT_QPA_PLATFORM=", 0) == 0
@@ -329,7 +330,6 @@ public:
             m_env.push_back(entry);
         }
         m_env.push_back("DISPLAY=" + display);
-        m_env.push_back("QT_QPA_PLATFORM=xcb");
         // A private runtime folder where none is set, as a desktop session has.
         if (!std::getenv("XDG_RUNTIME_DIR")) {
             char folder[] = "/tmp/startup_bench.XXXXXX";
