@@ -15,6 +15,7 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.support.ui import WebDriverWait
 
 REFERENCE = {"TxtPin": "20", "TxtPout": "5", "TxtB": "45", "TxtH": "500", "TxtN": "20",
@@ -143,7 +144,8 @@ def record_as_the_window(driver, layout):
 
 
 def batch(driver, layout):
-    """A CSV file chosen from the menu's input: its results as a download, its refused line in a box."""
+    """A CSV file chosen from the menu's input: its results as a download, its refused line in a box; a file of
+    megabytes as well; and no address outside the page can be reached."""
     lines = ["Pin;Pout;B;H;N;Q;Eta;CO", ";".join(REFERENCE.values()), '"x', ";".join(REFERENCE.values())]
     path = os.path.join(tempfile.mkdtemp(prefix="calorvin-batch-"), "prova.csv")
     with open(path, "w", encoding="utf-8") as f:
@@ -156,8 +158,25 @@ def batch(driver, layout):
     test = ";".join([*REFERENCE.values(), *RESULTS.values()]) + ";"
     want = "\n".join([lines[0] + ";P;Mw;Pw;Pa;COppm;Dp;Etaw;Avvisi", test, test]) + "\n"
     seen = dismiss_warnings(driver)
-    return ([] if got == want else [f"results {got!r}"]) + (
+    faults = ([] if got == want else [f"results {got!r}"]) + (
         [] if seen == [("alertdialog", "prova.csv", "riga 3: virgolette non chiuse", "OK")] else [f"boxes {seen}"])
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(lines[0] + "\n" + (lines[1] + "\n") * 120000)  # 3.6 MB
+    driver.execute_script("window.blobs = []")
+    driver.find_element(By.ID, "csvFile").send_keys(path)
+    try:
+        WebDriverWait(driver, 30).until(lambda d: d.execute_script("return window.blobs.length"))
+        big = driver.execute_script("return (await window.blobs[0].text()).split('\\n').slice(1, -1)")
+        faults += [] if len(big) == 120000 and set(big) == {test} else [f"{len(big)} results of a large file"]
+    except TimeoutException:
+        faults.append("no results for a large file")
+    blocked = driver.execute_async_script(
+        "const done = arguments[0], blocked = []; addEventListener('securitypolicyviolation', (e) => blocked.push(e.blockedURI));"
+        " Promise.allSettled(['https://example.org/', 'http://example.org/'].map((u) => fetch(u)))"
+        ".then(() => setTimeout(() => done(blocked), 200))")
+    faults += [f"console: {e['message'][:300]}" for e in driver.get_log("browser")  # the refusals are logged
+               if e["level"] == "SEVERE" and "Content Security Policy" not in e["message"]]
+    return faults + ([] if len(blocked) == 2 else [f"the network reachable: only {blocked} blocked"])
 
 
 def tab_order(driver, layout):
