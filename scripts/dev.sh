@@ -53,8 +53,11 @@ web_packages=(
   fonttools             # subsets the page's fonts (python3-fonttools)
 )
 web_test_packages=(
-  chromium              # the page's tests, headless
-  chromium-driver       # ... driven through WebDriver
+  chromium              # the page's tests, headless, driven by npm's puppeteer-core (tests/web/package-lock.json)
+  firefox-esr           # ... the same, over WebDriver BiDi
+  webkit2gtk-driver     # ... in WebKitGTK's MiniBrowser, under Xvfb (xvfb, xauth)
+  npm                   # installs puppeteer-core: npm ci in tests/web
+  chromium-driver       # the page's start-up benchmark (bench/web), through WebDriver
   python3-selenium      # ... from Python
 )
 
@@ -122,7 +125,8 @@ build default
 # fuzz targets (clang's libFuzzer), each run for a bounded time.
 build asan
 build fuzz
-build web # the page, its core tests under node and its tests in Chromium
+npm ci --prefix tests/web --no-audit --no-fund --silent # the page's drivers, as the lockfile pins them
+build web # the page, its core tests under node and its tests in Chromium, Firefox and WebKit
 
 # One CTest tree that takes in every build, so the run ends with one summary.
 mkdir -p build/all

@@ -1,0 +1,157 @@
+// One small interface over three ways of driving a browser, so that the
+// page's cases are written once:
+//   chromium  Debian's chromium, headless, through puppeteer-core (CDP)
+//   firefox   Debian's firefox-esr, headless, through puppeteer-core (WebDriver BiDi)
+//   webkit    WebKitGTK's MiniBrowser under Xvfb, through webkit2gtk-driver
+//             (W3C WebDriver over HTTP, spoken here with node's fetch)
+//
+// Quirks met, and what the interface does about them:
+// - Firefox over BiDi: Enter or Space sent to a focused button does not
+//   activate it, even on a plain page; a click does (quirks.enterPressesButton).
+//   It knows no Menu key ("Unknown key: ContextMenu"): only Shift+F10 there.
+//   The first tab ignores the default viewport: it is set once the tab is open.
+// - WebKitGTK: the page's language is the LANG of the process that starts the
+//   driver (LANGUAGE is ignored under C; C and C.UTF-8 give navigator.language
+//   "C"); a locale not generated falls back to "en-US". The driver keeps no
+//   console log, so only errors after the page has loaded are caught, through
+//   the page's error events. W3C WebDriver has no Menu key either. The window
+//   size set is the outer one; the viewport is set from the difference.
+// - Chromium: headless ignores --lang; --accept-lang sets navigator.language.
+// - Every engine: scripts run as a function body with `arguments`, in the page
+//   but outside its Content-Security-Policy; a promise returned is awaited.
+import { spawn } from "node:child_process";
+import { mkdtempSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import puppeteer from "puppeteer-core";
+
+const MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser";
+const VIEWPORT = { width: 800, height: 700 };
+
+// Opens ENGINE with the browser's language LANGUAGE (a BCP 47 tag, or "C").
+export async function launch(engine, language) {
+  return engine === "webkit" ? webkit(language) : pptr(engine, language);
+}
+
+async function pptr(engine, language) {
+  const firefox = engine === "firefox";
+  const browser = await puppeteer.launch({
+    browser: firefox ? "firefox" : "chrome",
+    executablePath: firefox ? "/usr/bin/firefox-esr" : "/usr/bin/chromium",
+    headless: true,
+    defaultViewport: null,
+    args: firefox ? [] : ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
+      "--disable-component-update", "--disable-sync", `--accept-lang=${language}`,
+      `--user-data-dir=${mkdtempSync(join(tmpdir(), "calorvin-chromium-"))}`],
+    extraPrefsFirefox: { "intl.accept_languages": language, "intl.locale.requested": language },
+  });
+  const page = (await browser.pages())[0] ?? await browser.newPage();
+  await page.setViewport(VIEWPORT);
+  const errors = [];
+  page.on("pageerror", (e) => errors.push(String(e.message ?? e)));
+  page.on("console", (m) => { if (m.type() === "error") errors.push(m.text()); });
+  if (!firefox) await page.setOfflineMode(true);
+  const element = async (id) => (await page.$(`#${id}`)) ?? Promise.reject(new Error(`no element #${id}`));
+  return {
+    engine,
+    quirks: { enterPressesButton: !firefox, menuKey: !firefox },
+    open: (url) => page.goto(url),
+    js: (body, ...args) => page.evaluate(`(async function () { ${body} }).apply(null, ${JSON.stringify(args)})`),
+    async press(chord) {
+      const keys = chord.split("+");
+      for (const k of keys.slice(0, -1)) await page.keyboard.down(k);
+      await page.keyboard.press(keys.at(-1));
+      for (const k of keys.slice(0, -1).reverse()) await page.keyboard.up(k);
+    },
+    type: (text) => page.keyboard.type(text),
+    click: async (id, button = "left") => (await element(id)).click({ button }),
+    upload: async (id, path) => (await element(id)).uploadFile(path),
+    // Whether the accessibility tree holds an object of this role and name that is the element ID.
+    async named(id, role, name) {
+      for (const e of await page.$$(`aria/${name}[role="${role}"]`))
+        if (await e.evaluate((n) => n.id) === id) return true;
+      return false;
+    },
+    viewport: (width, height) => page.setViewport({ width, height }),
+    screenshot: (path) => page.screenshot({ path }),
+    errors: () => errors,
+    close: () => browser.close(),
+  };
+}
+
+// W3C WebDriver's key codes for the keys the cases press.
+const CODES = { Control: "\uE009", Shift: "\uE008", Enter: "\uE007", Escape: "\uE00C", Tab: "\uE004",
+                F10: "\uE03A", Backspace: "\uE003" };
+
+async function webkit(language) {
+  const port = 4500 + Math.floor(Math.random() * 20000);
+  const lang = language === "C" ? "C.UTF-8" : `${language.replace("-", "_")}.UTF-8`;
+  const server = spawn("xvfb-run", ["-a", "-n", String(port), "-s", "-screen 0 1280x1024x24", "WebKitWebDriver", `--port=${port}`],
+                       { detached: true, stdio: "ignore", env: { ...process.env, LANG: lang, LC_ALL: "", LANGUAGE: "" } });
+  const stop = () => { try { process.kill(-server.pid, "SIGTERM"); } catch { /* gone already */ } };
+  process.on("exit", stop);
+  const base = `http://127.0.0.1:${port}`;
+  async function w(method, path, body) {
+    const r = await fetch(base + path, { method, headers: { "content-type": "application/json" },
+                                         body: body && JSON.stringify(body) });
+    const { value } = await r.json();
+    if (value?.error) throw new Error(`${value.error}: ${value.message}`);
+    return value;
+  }
+  for (let tries = 0; ; tries++) {
+    try { await w("GET", "/status"); break; } catch (e) {
+      if (tries > 100) throw new Error(`WebKitWebDriver does not answer: ${e.message}`);
+      await new Promise((r) => setTimeout(r, 100));
+    }
+  }
+  const { sessionId } = await w("POST", "/session", { capabilities: { alwaysMatch: {
+    browserName: "MiniBrowser", "webkitgtk:browserOptions": { binary: MINIBROWSER, args: ["--automation"] } } } });
+  const s = `/session/${sessionId}`;
+  const js = (body, ...args) => w("POST", `${s}/execute/sync`,
+                                  { script: `return (async function () { ${body} }).apply(null, arguments)`, args });
+  const element = async (id) => Object.values(await w("POST", `${s}/element`, { using: "css selector", value: `#${id}` }))[0];
+  const keys = (actions) => w("POST", `${s}/actions`, { actions: [{ type: "key", id: "keyboard", actions }] });
+  async function viewport(width, height) {
+    await w("POST", `${s}/window/rect`, { width, height });
+    const [iw, ih] = await js("return [innerWidth, innerHeight]");
+    await w("POST", `${s}/window/rect`, { width: 2 * width - iw, height: 2 * height - ih });
+  }
+  await viewport(VIEWPORT.width, VIEWPORT.height);
+  const code = (k) => CODES[k] ?? (k.length === 1 ? k : Promise.reject(new Error(`no WebDriver key ${k}`)));
+  return {
+    engine: "webkit",
+    quirks: { enterPressesButton: true, menuKey: false },
+    async open(url) {
+      await w("POST", `${s}/url`, { url });
+      await js("window.calorvinErrors = []; for (const e of ['error', 'unhandledrejection'])"
+               + " addEventListener(e, (x) => calorvinErrors.push(String(x.message ?? x.reason)))");
+    },
+    js,
+    async press(chord) {
+      const ks = await Promise.all(chord.split("+").map(code));
+      await keys([...ks.map((value) => ({ type: "keyDown", value })), ...ks.reverse().map((value) => ({ type: "keyUp", value }))]);
+    },
+    type: (text) => keys([...text].flatMap((value) => [{ type: "keyDown", value }, { type: "keyUp", value }])),
+    async click(id, button = "left") {
+      if (button === "left") return w("POST", `${s}/element/${await element(id)}/click`, {});
+      const origin = { "element-6066-11e4-a52e-4f741e2d02cf": await element(id) };
+      return w("POST", `${s}/actions`, { actions: [{ type: "pointer", id: "mouse", actions: [
+        { type: "pointerMove", origin, x: 0, y: 0 }, { type: "pointerDown", button: 2 }, { type: "pointerUp", button: 2 }] }] });
+    },
+    upload: async (id, path) => w("POST", `${s}/element/${await element(id)}/value`, { text: path }),
+    async named(id, role, name) {
+      const e = await element(id);
+      return await w("GET", `${s}/element/${e}/computedrole`) === role && await w("GET", `${s}/element/${e}/computedlabel`) === name;
+    },
+    viewport,
+    async screenshot(path) {
+      const { writeFileSync } = await import("node:fs");
+      writeFileSync(path, Buffer.from(await w("GET", `${s}/screenshot`), "base64"));
+    },
+    errors: () => js("return window.calorvinErrors ?? []"),
+    async close() {
+      await w("DELETE", s).catch(() => {});
+      stop();
+    },
+  };
+}

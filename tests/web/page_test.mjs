@@ -1,0 +1,278 @@
+// The page, opened from disk, in one browser engine (drivers.mjs):
+//
+//     node page_test.mjs ENGINE PAGE LAYOUT_JSON CASE
+//
+// CASE is one key of CASES. The expectations come from the window's table
+// (LAYOUT_JSON, written from ui/layout.h) and the core's reference test. A
+// case an engine cannot drive is skipped there with its reason (exit 77).
+import { readFileSync, writeFileSync, mkdtempSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { dirname, join } from "node:path";
+import { fileURLToPath } from "node:url";
+import { launch } from "./drivers.mjs";
+
+const HERE = dirname(fileURLToPath(import.meta.url));
+const REFERENCE = { TxtPin: "20", TxtPout: "5", TxtB: "45", TxtH: "500", TxtN: "20", TxtQ: "100", TxtEta: "80", TxtCO: "250" };
+const RESULTS = { TxtP: "5", TxtMw: "100", TxtPw: "2.32558139534884", TxtPa: "2.67441860465116", TxtCOppm: "200",
+                  TxtDp: "15", TxtEtaw: "46.5116279069767" };
+const RECORDED = [" 20", "5", "45", "500", "20", "100", "0,9", "250 µ"]; // computes and warns; copied trimmed, in UTF-8
+const PRESS = "premere Calcola prima di copiare o salvare la prova.";
+const NO_RUN = "Nessun calcolo da registrare: " + PRESS;
+const TYPED_OVER = "I dati in uscita sono stati modificati dopo l'ultimo calcolo: " + PRESS;
+const STALE = "I dati in ingresso sono stati modificati dopo l'ultimo calcolo: " + PRESS;
+const NOT_COMPUTED = "L'ultimo calcolo non ha prodotto risultati, quindi i dati in uscita non corrispondono ai dati in"
+                   + " ingresso: correggere i dati in ingresso e " + PRESS;
+const WARNINGS = [ // an empty form: every check but the final weight's, in check order
+  "Il valore immesso del peso iniziale deve essere maggiore di zero",
+  "Il valore immesso della massa del combustibile in kg/h deve essere maggiore di zero",
+  "Il valore immesso del potere calorifico del combustibile deve essere maggiore di zero",
+  "Il valore immesso del salto termico deve essere maggiore di zero",
+  "Il valore immesso della portata in l/h deve essere maggiore di zero",
+  "Il valore immesso del rendimento deve essere maggiore di zero",
+  "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero",
+];
+const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+const value = (d, id) => d.js("return document.getElementById(arguments[0]).value", id);
+const active = (d) => d.js("return document.activeElement.id");
+const boxOpen = (d) => d.js("return document.getElementById('warning').open");
+
+async function until(d, body, what, ms = 10000) {
+  for (const end = Date.now() + ms; Date.now() < end; await sleep(50)) {
+    const got = await d.js(body);
+    if (got) return got;
+  }
+  throw new Error(`waited ${ms} ms for ${what}`);
+}
+
+// Types TEXT at the end of box ID, as a user who clicked into it.
+async function type(d, id, text) {
+  await d.js("const b = document.getElementById(arguments[0]); b.focus(); b.setSelectionRange(b.value.length, b.value.length)", id);
+  await d.type(text);
+}
+
+// Each warning box in turn, as assistive tools see it; dismissed with Esc and Enter by turns.
+async function dismissWarnings(d) {
+  const seen = [];
+  while (await boxOpen(d)) {
+    const [title, text, focused] = await d.js("const t = (id) => document.getElementById(id).textContent;"
+      + " return [t('warningTitle'), t('warningText'), document.activeElement.textContent]");
+    seen.push([await d.named("warning", "alertdialog", title) ? "alertdialog" : "?", title, text, focused]);
+    if (seen.length % 2) await d.press("Escape");
+    else if (d.quirks.enterPressesButton) await d.press("Enter");
+    else await d.click("warningOk");
+  }
+  return seen;
+}
+
+// Types these texts into the entry boxes, in table order, and presses Calcola.
+async function calculate(d, entries = []) {
+  for (const [i, text] of entries.entries()) await type(d, Object.keys(REFERENCE)[i], text);
+  await d.click("CmdCalcola");
+  await until(d, "return document.getElementById('warning').open || document.getElementById('TxtP').value !== ''", "Calcola");
+}
+
+async function referenceResults(d, separator) {
+  await calculate(d, Object.values(REFERENCE));
+  const shown = {};
+  for (const id in RESULTS) shown[id] = await value(d, id);
+  const expected = Object.fromEntries(Object.entries(RESULTS).map(([id, t]) => [id, t.replace(".", separator)]));
+  const warnings = await dismissWarnings(d);
+  return same(shown, expected) && !warnings.length ? [] : [`shown ${JSON.stringify(shown)}, expected ${JSON.stringify(expected)}`];
+}
+
+async function emptyFormWarnings(d) {
+  await calculate(d);
+  const seen = await dismissWarnings(d);
+  const faults = same(seen, WARNINGS.map((t) => ["alertdialog", "Attenzione !!!", t, "OK"])) ? [] : [`warnings ${JSON.stringify(seen)}`];
+  if (await active(d) !== "CmdCalcola") faults.push("the focus is not back on Calcola");
+  for (const id in RESULTS) if (await value(d, id)) faults.push(`${id} was written although the gate failed`);
+  return faults;
+}
+
+// A copy shortcut in box ID: what it put on the clipboard (text, and the HTML
+// table's cells read back tab-separated), or null, and the warnings it showed.
+async function copyShortcut(d, id, chord = "Control+Shift+C") {
+  await d.js("window.copied = null; window.addEventListener('copy', (e) => { const t = e.clipboardData;"
+    + " const cells = (r) => [...r.cells].map((c) => c.textContent).join('\\t') + '\\n';"
+    + " window.copied = [t.getData('text/plain'), [...new DOMParser().parseFromString("
+    + " t.getData('text/html'), 'text/html').querySelectorAll('tr')].map(cells).join('')]; }, { once: true })");
+  await d.js("document.getElementById(arguments[0]).focus()", id);
+  await d.press(chord);
+  await until(d, "return window.copied || document.getElementById('warning').open", "a copy or a warning");
+  return [await d.js("return window.copied"), (await dismissWarnings(d)).map((s) => s[2])];
+}
+
+// The copy after Calcola is the window's, both forms, with the caret in a box;
+// plain Ctrl+C copies only the box's text; once a box changes, refused with
+// the window's reason; Cancella blanks every box and forgets the run.
+async function recordAsTheWindow(d) {
+  await calculate(d, RECORDED);
+  await dismissWarnings(d);
+  const table = readFileSync(join(HERE, "..", "ui", "recorded.tsv"), "utf8") // the window's test's, "_" its separator
+    .replaceAll("_", ".").replace("\t250\t", "\t250 µ\t");
+  const faults = [];
+  const expect = (ok, what) => { if (!ok) faults.push(what); };
+  let [copied, seen] = await copyShortcut(d, "TxtPin");
+  expect(same(copied, [table, table]) && !seen.length, `copied ${JSON.stringify(copied)}, warnings ${seen}`);
+  await d.js("document.getElementById('TxtB').select()");
+  [copied, seen] = await copyShortcut(d, "TxtB", "Control+c"); // the browser's own copy: no data of ours
+  expect(same(copied, ["", ""]) && !seen.length, `Ctrl+C copied ${JSON.stringify(copied)}, warnings ${seen}`);
+  for (let i = 0; i < 2; i++) { // the printed record, made afresh for each print
+    await d.js("document.querySelector('#record ul')?.remove(); dispatchEvent(new Event('beforeprint'))");
+    await until(d, "return document.querySelector('#record li') !== null", "the printed record");
+  }
+  const printed = await d.js("const r = document.getElementById('record');"
+                             + " return [r.querySelectorAll('table').length, r.querySelector('li').textContent]");
+  expect(same(printed, [1, WARNINGS[5]]), `printed ${printed}`);
+  for (const [id, text, reason] of [["TxtDp", "9", TYPED_OVER], ["TxtPin", "0", STALE]]) {
+    await type(d, id, text);
+    [copied, seen] = await copyShortcut(d, id);
+    expect(same(seen, [reason]) && copied === null, `after typing in ${id}: copied ${copied}, warnings ${seen}`);
+  }
+  await d.click("CmdCancella");
+  const shown = new Set();
+  for (const id of [...Object.keys(REFERENCE), ...Object.keys(RESULTS)]) shown.add(await value(d, id));
+  [copied, seen] = await copyShortcut(d, "TxtPin");
+  expect(same([...shown], [" "]) && same(seen, [NO_RUN]) && copied === null,
+         `after Cancella: boxes ${[...shown]}, copied ${copied}, warnings ${seen}`);
+  await calculate(d); // a blank form: nothing computed, seven warnings
+  await dismissWarnings(d);
+  [copied, seen] = await copyShortcut(d, "TxtPin");
+  expect(same(seen, [NOT_COMPUTED]) && copied === null, `nothing computed: copied ${copied}, warnings ${seen}`);
+  return faults;
+}
+
+// A CSV file chosen from the menu's input: its results as a download, its
+// refused line in a box; a file of megabytes as well; and no address outside
+// the page can be reached.
+async function batch(d) {
+  const lines = ["Pin;Pout;B;H;N;Q;Eta;CO", Object.values(REFERENCE).join(";"), '"x', Object.values(REFERENCE).join(";")];
+  const path = join(mkdtempSync(join(tmpdir(), "calorvin-batch-")), "prova.csv");
+  writeFileSync(path, lines.join("\n")); // no line break after the last test
+  await d.js("window.blobs = []; const make = URL.createObjectURL; URL.createObjectURL = (b) => { blobs.push(b); return make(b); }");
+  await d.upload("csvFile", path);
+  await until(d, "return document.getElementById('warning').open", "the refused line's box");
+  const got = await d.js("return await window.blobs[0].text()");
+  const test = [...Object.values(REFERENCE), ...Object.values(RESULTS)].join(";") + ";";
+  const want = [lines[0] + ";P;Mw;Pw;Pa;COppm;Dp;Etaw;Avvisi", test, test].join("\n") + "\n";
+  const seen = await dismissWarnings(d);
+  const faults = (got === want ? [] : [`results ${JSON.stringify(got)}`]).concat(
+    same(seen, [["alertdialog", "prova.csv", "riga 3: virgolette non chiuse", "OK"]]) ? [] : [`boxes ${JSON.stringify(seen)}`]);
+  writeFileSync(path, lines[0] + "\n" + (lines[1] + "\n").repeat(120000)); // 3.6 MB
+  await d.js("window.blobs = []");
+  await d.upload("csvFile", path);
+  try {
+    await until(d, "return window.blobs.length", "a large file's results", 30000);
+    const big = await d.js("return (await window.blobs[0].text()).split('\\n').slice(1, -1)");
+    if (big.length !== 120000 || new Set(big).size !== 1 || big[0] !== test) faults.push(`${big.length} results of a large file`);
+  } catch { faults.push("no results for a large file"); }
+  const blocked = await d.js("const blocked = []; addEventListener('securitypolicyviolation', (e) => blocked.push(e.blockedURI));"
+    + " await Promise.allSettled(['https://example.org/', 'http://example.org/'].map((u) => fetch(u)));"
+    + " await new Promise((r) => setTimeout(r, 200)); return blocked");
+  return blocked.length === 2 ? faults : [...faults, `the network reachable: only ${blocked} blocked`];
+}
+
+async function tabOrder(d, layout) {
+  const focusable = layout.filter((c) => c.kind === "box" || c.kind === "button").sort((a, b) => a.tabIndex - b.tabIndex);
+  const expected = [...focusable.slice(1), focusable[0]].map((c) => c.name);
+  const faults = (await active(d)) === "TxtPin" ? [] : [`first focus on ${await active(d)}`];
+  const walked = [];
+  for (const _ of expected) { await d.press("Tab"); walked.push(await active(d)); }
+  if (!same(walked, expected)) faults.push(`Tab goes ${walked}`);
+  await d.press("Shift+Tab");
+  if (await active(d) !== expected.at(-2)) faults.push(`Shift+Tab from the first control goes to ${await active(d)}`);
+  // Enter and Esc in a box press nothing; a click on a label moves no focus.
+  await d.click("TxtPin");
+  await d.press("Enter");
+  await d.press("Escape");
+  await d.click("LBLPeso");
+  if (await active(d) !== "TxtPin" || await boxOpen(d)) faults.push("Enter, Esc or a label's click did something");
+  // A double-click selects the run of non-blanks clicked in, from the start of the box on.
+  for (const [at, run] of [[2, [0, 4]], [6, [5, 7]]]) {
+    const got = await d.js("const b = document.getElementById('TxtPin'); b.value = '12.5 kg'; b.setSelectionRange(arguments[0],"
+      + " arguments[0]); b.dispatchEvent(new MouseEvent('dblclick')); return [b.selectionStart, b.selectionEnd]", at);
+    if (!same(got, run)) faults.push(`a double-click at ${at} in '12.5 kg' selects ${got}`);
+  }
+  return faults;
+}
+
+async function geometry(d, layout) {
+  const faults = [];
+  const origin = await d.js("const r = document.getElementById('Calorvin').getBoundingClientRect(); return [r.x, r.y, r.width, r.height]");
+  if (!await d.named("Calorvin", "main", await d.js("return document.title"))) faults.push("the window is not named as its title");
+  if (Math.round(origin[2]) !== 632 || Math.round(origin[3]) !== 597) faults.push(`client area ${origin[2]} x ${origin[3]}`);
+  for (const c of layout) {
+    const [x, y, width, height, style, baseline] = await d.js(`const e = document.getElementById(arguments[0]), line = arguments[1];
+      const r = e.getBoundingClientRect(), s = getComputedStyle(e);
+      let baseline = null;
+      if (arguments[2]) { // an empty inline block sits on the first baseline
+        const mark = document.createElement('span'); mark.style.display = 'inline-block';
+        e.prepend(mark); baseline = mark.getBoundingClientRect().bottom - r.top; mark.remove();
+      }
+      return [r.x, r.y, r.width, r.height, [line ? s.backgroundColor : s.color, line ? '' : s.textAlign,
+              s.fontFamily ? s.fontSize + ' ' + s.fontWeight + ' ' + s.fontStyle : ''], baseline]`,
+      c.name, c.kind === "line", c.baseline);
+    const got = [x - origin[0], y - origin[1], width, height];
+    const want = c.kind === "line" ? [c.left / 15, c.top / 15, (c.width - c.left) / 15, 1]
+                                   : [c.left / 15, c.top / 15, c.width / 15, c.height / 15];
+    if (got.some((g, i) => Math.abs(g - want[i]) > 1)) faults.push(`${c.name} at ${got}, the window has ${want}`);
+    if (style[0] !== c.style[0] || style[1] !== c.style[1] || (c.style[2] && style[2] !== c.style[2]))
+      faults.push(`${c.name} drawn ${style}, the window has ${c.style}`);
+    if (c.baseline && Math.abs(baseline - c.baseline) > 0.5)
+      faults.push(`${c.name}'s first baseline ${baseline} px down, the window's ${c.baseline}`);
+    // Accessible names collapse runs of blanks ("Portata  Q").
+    if (c.kind === "box" && !(await d.named(c.name, "textbox", c.caption.split(/\s+/).filter(Boolean).join(" "))
+                              && await d.js("return document.getElementById(arguments[0]).getAttribute('aria-description')", c.name)))
+      faults.push(`${c.name} is not named ${c.caption}`);
+  }
+  const widths = readFileSync(join(HERE, "..", "ui", "caption_widths.tsv"), "utf8").split("\n")
+    .filter((l) => l && !l.startsWith("#")).map((l) => l.split("\t"));
+  for (const [name, width] of widths) { // as the window draws them
+    const drawn = await d.js("const r = document.createRange(); r.selectNodeContents(document.getElementById(arguments[0]));"
+                             + " return r.getBoundingClientRect().width", name);
+    if (Math.abs(drawn - Number(width)) > 1.5) faults.push(`${name}'s caption ${drawn} px wide, the window's ${width}`);
+  }
+  return faults;
+}
+
+// case: [browser language, check, {engine: why it cannot be driven there}]
+const CASES = {
+  reference_point: ["en-US", (d) => referenceResults(d, ".")],
+  reference_comma: ["it-IT", (d) => referenceResults(d, ",")],
+  empty_form_warnings: ["it-IT", emptyFormWarnings],
+  record_as_the_window: ["en-US", recordAsTheWindow],
+  tab_order: ["en-US", tabOrder],
+  geometry: ["en-US", geometry],
+  batch: ["en-US", batch],
+};
+
+async function main([engine, page, layoutJson, name]) {
+  const [language, check, skips = {}] = CASES[name] ?? [];
+  if (!check || !["chromium", "firefox", "webkit"].includes(engine)) {
+    console.error(`usage: node page_test.mjs chromium|firefox|webkit PAGE LAYOUT_JSON CASE\ncases: ${Object.keys(CASES).join(", ")}`);
+    return 2;
+  }
+  if (skips[engine]) {
+    console.log(`${name}: skipped in ${engine}: ${skips[engine]}`);
+    return 77;
+  }
+  const layout = JSON.parse(readFileSync(layoutJson, "utf8"));
+  const d = await launch(engine, language);
+  let faults;
+  try {
+    await d.open("file://" + page);
+    await until(d, "return document.fonts.status === 'loaded'", "the fonts");
+    faults = await check(d, layout);
+    faults.push(...(await d.errors()).filter((e) => !/Content.Security.Policy/i.test(e)) // the refusals are logged
+     .map((e) => `console: ${e.slice(0, 300)}`));
+  } catch (e) {
+    faults = [e.stack];
+  } finally {
+    await d.close();
+  }
+  for (const f of faults) console.log(`${name} in ${engine}: ${f}`);
+  return faults.length ? 1 : 0;
+}
+
+process.exitCode = await main(process.argv.slice(2));
