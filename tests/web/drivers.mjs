@@ -20,7 +20,7 @@
 // - Every engine: scripts run as a function body with `arguments`, in the page
 //   but outside its Content-Security-Policy; a promise returned is awaited.
 import { spawn } from "node:child_process";
-import { mkdtempSync } from "node:fs";
+import { mkdtempSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import puppeteer from "puppeteer-core";
@@ -35,16 +35,12 @@ export async function launch(engine, language) {
 
 async function pptr(engine, language) {
   const firefox = engine === "firefox";
-  const browser = await puppeteer.launch({
-    browser: firefox ? "firefox" : "chrome",
+  const browser = await puppeteer.launch({ browser: firefox ? "firefox" : "chrome", headless: true, defaultViewport: null,
     executablePath: firefox ? "/usr/bin/firefox-esr" : "/usr/bin/chromium",
-    headless: true,
-    defaultViewport: null,
     args: firefox ? [] : ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
       "--disable-component-update", "--disable-sync", `--accept-lang=${language}`,
       `--user-data-dir=${mkdtempSync(join(tmpdir(), "calorvin-chromium-"))}`],
-    extraPrefsFirefox: { "intl.accept_languages": language, "intl.locale.requested": language },
-  });
+    extraPrefsFirefox: { "intl.accept_languages": language, "intl.locale.requested": language } });
   const page = (await browser.pages())[0] ?? await browser.newPage();
   await page.setViewport(VIEWPORT);
   const errors = [];
@@ -53,9 +49,7 @@ async function pptr(engine, language) {
   if (!firefox) await page.setOfflineMode(true);
   const element = async (id) => (await page.$(`#${id}`)) ?? Promise.reject(new Error(`no element #${id}`));
   return {
-    engine,
-    quirks: { enterPressesButton: !firefox, menuKey: !firefox },
-    open: (url) => page.goto(url),
+    engine, quirks: { enterPressesButton: !firefox, menuKey: !firefox }, open: (url) => page.goto(url),
     js: (body, ...args) => page.evaluate(`(async function () { ${body} }).apply(null, ${JSON.stringify(args)})`),
     async press(chord) {
       const keys = chord.split("+");
@@ -63,8 +57,7 @@ async function pptr(engine, language) {
       await page.keyboard.press(keys.at(-1));
       for (const k of keys.slice(0, -1).reverse()) await page.keyboard.up(k);
     },
-    type: (text) => page.keyboard.type(text),
-    click: async (id, button = "left") => (await element(id)).click({ button }),
+    type: (text) => page.keyboard.type(text), click: async (id, button = "left") => (await element(id)).click({ button }),
     upload: async (id, path) => (await element(id)).uploadFile(path),
     // Whether the accessibility tree holds an object of this role and name that is the element ID.
     async named(id, role, name) {
@@ -72,10 +65,8 @@ async function pptr(engine, language) {
         if (await e.evaluate((n) => n.id) === id) return true;
       return false;
     },
-    viewport: (width, height) => page.setViewport({ width, height }),
-    screenshot: (path) => page.screenshot({ path }),
-    errors: () => errors,
-    close: () => browser.close(),
+    viewport: (width, height) => page.setViewport({ width, height }), screenshot: (path) => page.screenshot({ path }),
+    errors: () => errors, close: () => browser.close(),
   };
 }
 
@@ -92,18 +83,11 @@ async function webkit(language) {
   process.on("exit", stop);
   const base = `http://127.0.0.1:${port}`;
   async function w(method, path, body) {
-    const r = await fetch(base + path, { method, headers: { "content-type": "application/json" },
-                                         body: body && JSON.stringify(body) });
-    const { value } = await r.json();
-    if (value?.error) throw new Error(`${value.error}: ${value.message}`);
-    return value;
+    const { value } = await (await fetch(base + path, { method, body: body && JSON.stringify(body) })).json();
+    return value?.error ? Promise.reject(new Error(`${value.error}: ${value.message}`)) : value;
   }
-  for (let tries = 0; ; tries++) {
-    try { await w("GET", "/status"); break; } catch (e) {
-      if (tries > 100) throw new Error(`WebKitWebDriver does not answer: ${e.message}`);
-      await new Promise((r) => setTimeout(r, 100));
-    }
-  }
+  for (let tries = 0; !await w("GET", "/status").then(() => true, () => false); tries++)
+    await (tries < 100 ? new Promise((r) => setTimeout(r, 100)) : Promise.reject(new Error("WebKitWebDriver does not answer")));
   const { sessionId } = await w("POST", "/session", { capabilities: { alwaysMatch: {
     browserName: "MiniBrowser", "webkitgtk:browserOptions": { binary: MINIBROWSER, args: ["--automation"] } } } });
   const s = `/session/${sessionId}`;
@@ -119,8 +103,7 @@ async function webkit(language) {
   await viewport(VIEWPORT.width, VIEWPORT.height);
   const code = (k) => CODES[k] ?? (k.length === 1 ? k : Promise.reject(new Error(`no WebDriver key ${k}`)));
   return {
-    engine: "webkit",
-    quirks: { enterPressesButton: true, menuKey: false },
+    engine: "webkit", quirks: { enterPressesButton: true, menuKey: false },
     async open(url) {
       await w("POST", `${s}/url`, { url });
       await js("window.calorvinErrors = []; for (const e of ['error', 'unhandledrejection'])"
@@ -144,14 +127,8 @@ async function webkit(language) {
       return await w("GET", `${s}/element/${e}/computedrole`) === role && await w("GET", `${s}/element/${e}/computedlabel`) === name;
     },
     viewport,
-    async screenshot(path) {
-      const { writeFileSync } = await import("node:fs");
-      writeFileSync(path, Buffer.from(await w("GET", `${s}/screenshot`), "base64"));
-    },
+    screenshot: async (path) => writeFileSync(path, Buffer.from(await w("GET", `${s}/screenshot`), "base64")),
     errors: () => js("return window.calorvinErrors ?? []"),
-    async close() {
-      await w("DELETE", s).catch(() => {});
-      stop();
-    },
+    close: () => w("DELETE", s).catch(() => {}).then(stop),
   };
 }

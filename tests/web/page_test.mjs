@@ -32,16 +32,11 @@ const WARNINGS = [ // an empty form: every check but the final weight's, in chec
   "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero",
 ];
 const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-const value = (d, id) => d.js("return document.getElementById(arguments[0]).value", id);
 const active = (d) => d.js("return document.activeElement.id");
 const boxOpen = (d) => d.js("return document.getElementById('warning').open");
-
 async function until(d, body, what, ms = 10000) {
-  for (const end = Date.now() + ms; Date.now() < end; await sleep(50)) {
-    const got = await d.js(body);
-    if (got) return got;
-  }
+  for (const end = Date.now() + ms; Date.now() < end; await new Promise((r) => setTimeout(r, 50)))
+    if (await d.js(body)) return;
   throw new Error(`waited ${ms} ms for ${what}`);
 }
 
@@ -74,19 +69,26 @@ async function calculate(d, entries = []) {
 
 async function referenceResults(d, separator) {
   await calculate(d, Object.values(REFERENCE));
-  const shown = {};
-  for (const id in RESULTS) shown[id] = await value(d, id);
-  const expected = Object.fromEntries(Object.entries(RESULTS).map(([id, t]) => [id, t.replace(".", separator)]));
-  const warnings = await dismissWarnings(d);
-  return same(shown, expected) && !warnings.length ? [] : [`shown ${JSON.stringify(shown)}, expected ${JSON.stringify(expected)}`];
+  const shown = await d.js("return arguments[0].map((id) => document.getElementById(id).value)", Object.keys(RESULTS));
+  const expected = Object.values(RESULTS).map((t) => t.replace(".", separator));
+  return same(shown, expected) && !(await dismissWarnings(d)).length ? [] : [`shown ${shown}, expected ${expected}`];
 }
 
+// An empty form's warnings; Calcola pressed twice at once, and the copy with
+// it, show each box once, one at a time, and every command ends.
 async function emptyFormWarnings(d) {
-  await calculate(d);
+  await d.js("const b = document.getElementById('CmdCalcola'); b.focus(); b.click(); b.click();"
+    + " document.dispatchEvent(new KeyboardEvent('keydown', { ctrlKey: true, shiftKey: true, code: 'KeyC' }))");
+  await until(d, "return document.getElementById('warning').open", "a warning");
   const seen = await dismissWarnings(d);
-  const faults = same(seen, WARNINGS.map((t) => ["alertdialog", "Attenzione !!!", t, "OK"])) ? [] : [`warnings ${JSON.stringify(seen)}`];
+  await d.press("Control+Shift+C"); // once the boxes are gone, refused: nothing computed
+  await until(d, "return document.getElementById('warning').open", "a warning");
+  seen.push(...await dismissWarnings(d));
+  const want = [...WARNINGS.map((t) => ["alertdialog", "Attenzione !!!", t, "OK"]), ["alertdialog", "Attenzione !!!", NOT_COMPUTED, "OK"]];
+  const faults = same(seen, want) ? [] : [`warnings ${JSON.stringify(seen)}`];
   if (await active(d) !== "CmdCalcola") faults.push("the focus is not back on Calcola");
-  for (const id in RESULTS) if (await value(d, id)) faults.push(`${id} was written although the gate failed`);
+  if (await d.js("return arguments[0].some((id) => document.getElementById(id).value)", Object.keys(RESULTS)))
+    faults.push("a result was written although the gate failed");
   return faults;
 }
 
@@ -131,11 +133,9 @@ async function recordAsTheWindow(d) {
     expect(same(seen, [reason]) && copied === null, `after typing in ${id}: copied ${copied}, warnings ${seen}`);
   }
   await d.click("CmdCancella");
-  const shown = new Set();
-  for (const id of [...Object.keys(REFERENCE), ...Object.keys(RESULTS)]) shown.add(await value(d, id));
+  const shown = await d.js("return [...new Set([...document.querySelectorAll('#Calorvin input')].map((b) => b.value))]");
   [copied, seen] = await copyShortcut(d, "TxtPin");
-  expect(same([...shown], [" "]) && same(seen, [NO_RUN]) && copied === null,
-         `after Cancella: boxes ${[...shown]}, copied ${copied}, warnings ${seen}`);
+  expect(same(shown, [" "]) && same(seen, [NO_RUN]) && copied === null, `after Cancella: boxes ${shown}, copied ${copied}, warnings ${seen}`);
   await calculate(d); // a blank form: nothing computed, seven warnings
   await dismissWarnings(d);
   [copied, seen] = await copyShortcut(d, "TxtPin");
@@ -157,8 +157,8 @@ async function batch(d) {
   const test = [...Object.values(REFERENCE), ...Object.values(RESULTS)].join(";") + ";";
   const want = [lines[0] + ";P;Mw;Pw;Pa;COppm;Dp;Etaw;Avvisi", test, test].join("\n") + "\n";
   const seen = await dismissWarnings(d);
-  const faults = (got === want ? [] : [`results ${JSON.stringify(got)}`]).concat(
-    same(seen, [["alertdialog", "prova.csv", "riga 3: virgolette non chiuse", "OK"]]) ? [] : [`boxes ${JSON.stringify(seen)}`]);
+  const faults = got === want && same(seen, [["alertdialog", "prova.csv", "riga 3: virgolette non chiuse", "OK"]])
+    ? [] : [`results ${JSON.stringify(got)}, boxes ${JSON.stringify(seen)}`];
   writeFileSync(path, lines[0] + "\n" + (lines[1] + "\n").repeat(120000)); // 3.6 MB
   await d.js("window.blobs = []");
   await d.upload("csvFile", path);
@@ -178,15 +178,12 @@ async function tabOrder(d, layout) {
   const expected = [...focusable.slice(1), focusable[0]].map((c) => c.name);
   const faults = (await active(d)) === "TxtPin" ? [] : [`first focus on ${await active(d)}`];
   const walked = [];
-  for (const _ of expected) { await d.press("Tab"); walked.push(await active(d)); }
+  for (const _ of expected) await d.press("Tab").then(async () => walked.push(await active(d)));
   if (!same(walked, expected)) faults.push(`Tab goes ${walked}`);
   await d.press("Shift+Tab");
   if (await active(d) !== expected.at(-2)) faults.push(`Shift+Tab from the first control goes to ${await active(d)}`);
   // Enter and Esc in a box press nothing; a click on a label moves no focus.
-  await d.click("TxtPin");
-  await d.press("Enter");
-  await d.press("Escape");
-  await d.click("LBLPeso");
+  for (const step of [() => d.click("TxtPin"), () => d.press("Enter"), () => d.press("Escape"), () => d.click("LBLPeso")]) await step();
   if (await active(d) !== "TxtPin" || await boxOpen(d)) faults.push("Enter, Esc or a label's click did something");
   // A double-click selects the run of non-blanks clicked in, from the start of the box on.
   for (const [at, run] of [[2, [0, 4]], [6, [5, 7]]]) {
@@ -214,8 +211,7 @@ async function geometry(d, layout) {
               s.fontFamily ? s.fontSize + ' ' + s.fontWeight + ' ' + s.fontStyle : ''], baseline]`,
       c.name, c.kind === "line", c.baseline);
     const got = [x - origin[0], y - origin[1], width, height];
-    const want = c.kind === "line" ? [c.left / 15, c.top / 15, (c.width - c.left) / 15, 1]
-                                   : [c.left / 15, c.top / 15, c.width / 15, c.height / 15];
+    const want = [c.left / 15, c.top / 15, ...c.kind === "line" ? [(c.width - c.left) / 15, 1] : [c.width / 15, c.height / 15]];
     if (got.some((g, i) => Math.abs(g - want[i]) > 1)) faults.push(`${c.name} at ${got}, the window has ${want}`);
     if (style[0] !== c.style[0] || style[1] !== c.style[1] || (c.style[2] && style[2] !== c.style[2]))
       faults.push(`${c.name} drawn ${style}, the window has ${c.style}`);
@@ -236,10 +232,47 @@ async function geometry(d, layout) {
   return faults;
 }
 
+// The additions' menu from the keyboard: Shift+F10 and the Menu key in a box
+// open it with its first item focused; Esc closes it and gives the focus back.
+async function keyboardMenu(d) {
+  const faults = [];
+  for (const chord of ["Shift+F10", ...d.quirks.menuKey ? ["ContextMenu"] : []]) {
+    await d.js("document.getElementById('TxtB').focus()");
+    await d.press(chord);
+    const [shown, focused] = await d.js("const m = document.getElementById('menu');"
+      + " return [!m.hidden, m.contains(document.activeElement) && document.activeElement === m.firstElementChild]");
+    await d.press("Escape");
+    const closed = await d.js("return document.getElementById('menu').hidden") && await active(d) === "TxtB";
+    if (!shown || !focused || !closed) faults.push(`${chord}: menu shown ${shown}, first item focused ${focused}, closed back ${closed}`);
+  }
+  return faults;
+}
+
+// A viewport smaller than the window scales it down whole, centred; a larger
+// one shows it at its own size, centred.
+async function smallViewport(d) {
+  const faults = [];
+  for (const [w, h] of [[400, 300], [1000, 400], [900, 800]]) {
+    await d.viewport(w, h);
+    await new Promise((r) => setTimeout(r, 200));
+    const [x, y, width, height, vw, vh, scrolls] = await d.js("const r = document.getElementById('CmdUscita').offsetParent"
+      + ".getBoundingClientRect(); const e = document.scrollingElement; return [r.x, r.y, r.width, r.height, innerWidth, innerHeight,"
+      + " e.scrollWidth > e.clientWidth || e.scrollHeight > e.clientHeight]");
+    const scale = Math.min(1, vw / 632, vh / 597);
+    const want = [(vw - 632 * scale) / 2, (vh - 597 * scale) / 2, 632 * scale, 597 * scale];
+    if (scrolls || [x, y, width, height].some((g, i) => Math.abs(g - want[i]) > 1.5))
+      faults.push(`in ${vw} x ${vh}: the window at ${[x, y, width, height]}, scroll bars ${scrolls}; expected ${want}`);
+  }
+  return faults;
+}
+
 // case: [browser language, check, {engine: why it cannot be driven there}]
 const CASES = {
   reference_point: ["en-US", (d) => referenceResults(d, ".")],
   reference_comma: ["it-IT", (d) => referenceResults(d, ",")],
+  reference_c_locale: ["C", (d) => referenceResults(d, ".")], // a language tag no number format knows
+  keyboard_menu: ["en-US", keyboardMenu],
+  small_viewport: ["en-US", smallViewport],
   empty_form_warnings: ["it-IT", emptyFormWarnings],
   record_as_the_window: ["en-US", recordAsTheWindow],
   tab_order: ["en-US", tabOrder],
@@ -253,24 +286,16 @@ async function main([engine, page, layoutJson, name]) {
     console.error(`usage: node page_test.mjs chromium|firefox|webkit PAGE LAYOUT_JSON CASE\ncases: ${Object.keys(CASES).join(", ")}`);
     return 2;
   }
-  if (skips[engine]) {
-    console.log(`${name}: skipped in ${engine}: ${skips[engine]}`);
-    return 77;
-  }
-  const layout = JSON.parse(readFileSync(layoutJson, "utf8"));
+  if (skips[engine]) return console.log(`${name}: skipped in ${engine}: ${skips[engine]}`) ?? 77;
   const d = await launch(engine, language);
   let faults;
   try {
     await d.open("file://" + page);
     await until(d, "return document.fonts.status === 'loaded'", "the fonts");
-    faults = await check(d, layout);
+    faults = await check(d, JSON.parse(readFileSync(layoutJson, "utf8")));
     faults.push(...(await d.errors()).filter((e) => !/Content.Security.Policy/i.test(e)) // the refusals are logged
-     .map((e) => `console: ${e.slice(0, 300)}`));
-  } catch (e) {
-    faults = [e.stack];
-  } finally {
-    await d.close();
-  }
+      .map((e) => `console: ${e.slice(0, 300)}`));
+  } catch (e) { faults = [e.stack]; } finally { await d.close(); }
   for (const f of faults) console.log(`${name} in ${engine}: ${f}`);
   return faults.length ? 1 : 0;
 }
