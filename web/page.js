@@ -12,10 +12,13 @@
     .then(() => fetch("data:application/wasm;base64," + $("calorvin-core").textContent))
     .then((response) => response.arrayBuffer())
     .then((bytes) => CalorvinCore({ wasmBinary: new Uint8Array(bytes) }));
-  // Results show the decimal separator of the browser's language; entries always use a point.
-  const separator = new Intl.NumberFormat(navigator.language).formatToParts(1.5)
-    .find((part) => part.type === "decimal")?.value || ".";
-  let busy = false; // a command's boxes are up: nothing else starts
+  // Results show the decimal separator of the browser's language, a point where
+  // no number format knows the language ("C"); entries always use a point.
+  const separator = (() => {
+    try { return new Intl.NumberFormat(navigator.language).formatToParts(1.5).find((p) => p.type === "decimal").value; }
+    catch { return "."; }
+  })();
+  let busy = false; // a command runs, or waits for the core: nothing else starts
   let ended = false;
   let lastWarnings = []; // of the last Calcola, for the printed record
 
@@ -65,11 +68,18 @@
   $("warningOk").addEventListener("click", () => dismiss?.());
   $("warning").addEventListener("cancel", (e) => { e.preventDefault(); dismiss?.(); });
   async function showBoxes(title, texts) {
-    const back = document.activeElement;
-    busy = true;
     for (const text of texts) await showBox(title, text);
-    busy = false;
-    if (back) back.focus();
+  }
+  // One command at a time, from its start: one that waits for the core holds
+  // back the others, and the focus goes back where it was once it ends.
+  async function exclusive(command, ...args) {
+    if (busy || ended) return;
+    busy = true;
+    const back = document.activeElement;
+    try { await command(...args); } finally {
+      busy = false;
+      back?.focus();
+    }
   }
 
   async function calcola() {
@@ -98,7 +108,7 @@
 
   const commands = { CmdCalcola: calcola, CmdCancella: cancella, CmdUscita: uscita };
   for (const [name, run] of Object.entries(commands))
-    $(name).addEventListener("click", () => { if (!busy && !ended) run(); });
+    $(name).addEventListener("click", () => exclusive(run));
 
   // The test on record, or the warning that says why there is none.
   async function record(format) {
@@ -119,9 +129,15 @@
       event.clipboardData.setData("text/html", html);
       event.preventDefault();
     };
+    // Some engines refuse to copy a collapsed selection: a caret in a box.
+    const box = document.activeElement, at = [box.selectionStart, box.selectionEnd];
+    const scratch = document.body.appendChild(Object.assign(document.createElement("span"), { textContent: "-" }));
+    if (at[0] === at[1]) getSelection().selectAllChildren(scratch);
     document.addEventListener("copy", fill);
     document.execCommand("copy");
     document.removeEventListener("copy", fill);
+    scratch.remove();
+    if (at[0] === at[1]) box.setSelectionRange?.(...at);
   }
 
   // The printed page: title and date, the window, the test and the last warnings.
@@ -177,29 +193,47 @@
   $("csvFile").addEventListener("change", () => {
     const file = $("csvFile").files[0];
     $("csvFile").value = "";
-    if (file) batch(file);
+    if (file) exclusive(batch, file);
   });
   document.addEventListener("dragover", (e) => e.preventDefault());
   document.addEventListener("drop", (e) => {
     e.preventDefault();
     const file = e.dataTransfer.files[0];
-    if (file && !busy && !ended) batch(file);
+    if (file) exclusive(batch, file);
   });
 
   // The additions, by shortcut and by the menu of a right click outside the boxes.
-  const additions = [copyTest, printTest, () => $("csvFile").click()];
+  const additions = [() => exclusive(copyTest), () => exclusive(printTest), () => $("csvFile").click()];
   const menu = $("menu");
   data.menu.forEach((text, i) => {
     const item = Object.assign(document.createElement("div"), { textContent: text, tabIndex: -1 });
     item.setAttribute("role", "menuitem");
-    item.addEventListener("click", () => { menu.hidden = true; additions[i](); });
+    item.addEventListener("click", () => { closeMenu(); additions[i](); });
     menu.append(item);
   });
+  let menuBack = null;
+  function openMenu(x, y) {
+    menuBack = document.activeElement;
+    Object.assign(menu.style, { left: `${x}px`, top: `${y}px` });
+    menu.hidden = false;
+    menu.firstElementChild.focus();
+  }
+  function closeMenu() {
+    if (!menu.hidden) menuBack?.focus();
+    menu.hidden = true;
+  }
   $("Calorvin").addEventListener("contextmenu", (e) => {
     if (e.target.matches("input") || busy || ended) return;
+    e.preventDefault(); // a keyboard's menu opened already
+    if (menu.hidden) openMenu(e.clientX, e.clientY);
+  });
+  menu.addEventListener("keydown", (e) => {
+    const item = document.activeElement;
+    if (e.key === "Enter" || e.key === " ") item.click();
+    else if (e.key === "ArrowDown") (item.nextElementSibling ?? menu.firstElementChild).focus();
+    else if (e.key === "ArrowUp") (item.previousElementSibling ?? menu.lastElementChild).focus();
+    else return;
     e.preventDefault();
-    Object.assign(menu.style, { left: `${e.clientX}px`, top: `${e.clientY}px` });
-    menu.hidden = false;
   });
   document.addEventListener("mousedown", (e) => {
     if (!menu.contains(e.target)) menu.hidden = true;
@@ -213,8 +247,13 @@
   const cycle = [...document.querySelectorAll("#Calorvin [tabindex]")].sort((a, b) => a.tabIndex - b.tabIndex);
   document.addEventListener("keydown", (e) => {
     if (ended || busy) return;
-    if (e.key === "Escape") menu.hidden = true;
-    if (e.key === "Tab") {
+    if (e.key === "Escape") closeMenu();
+    // The menu key, or Shift+F10, on a button or the window: a box keeps its own.
+    if ((e.key === "ContextMenu" || (e.shiftKey && e.key === "F10")) && !e.target.matches("input")) {
+      e.preventDefault();
+      const r = (e.target.closest("#Calorvin [tabindex]") ?? $("Calorvin")).getBoundingClientRect();
+      openMenu(r.left, r.bottom);
+    } else if (e.key === "Tab") {
       const edge = e.shiftKey ? cycle[0] : cycle[cycle.length - 1];
       if (document.activeElement === edge || !cycle.includes(document.activeElement)) {
         e.preventDefault();
@@ -251,4 +290,14 @@
     });
   }
   cycle[0].focus();
+
+  // The window centred; in a viewport smaller than it, shown whole, scaled down.
+  const main = $("Calorvin"), [width, height] = [main.offsetWidth, main.offsetHeight];
+  function fit() {
+    const f = Math.min(1, innerWidth / width, innerHeight / height);
+    Object.assign(main.style, { left: `${Math.round((innerWidth - width * f) / 2)}px`,
+      top: `${Math.round((innerHeight - height * f) / 2)}px`, transform: f < 1 ? `scale(${f})` : "" });
+  }
+  addEventListener("resize", fit);
+  fit();
 })();

@@ -237,12 +237,12 @@ async function geometry(d, layout) {
 async function keyboardMenu(d) {
   const faults = [];
   for (const chord of ["Shift+F10", ...d.quirks.menuKey ? ["ContextMenu"] : []]) {
-    await d.js("document.getElementById('TxtB').focus()");
+    await d.js("document.getElementById('CmdCancella').focus()"); // a box keeps its own menu
     await d.press(chord);
     const [shown, focused] = await d.js("const m = document.getElementById('menu');"
       + " return [!m.hidden, m.contains(document.activeElement) && document.activeElement === m.firstElementChild]");
     await d.press("Escape");
-    const closed = await d.js("return document.getElementById('menu').hidden") && await active(d) === "TxtB";
+    const closed = await d.js("return document.getElementById('menu').hidden") && await active(d) === "CmdCancella";
     if (!shown || !focused || !closed) faults.push(`${chord}: menu shown ${shown}, first item focused ${focused}, closed back ${closed}`);
   }
   return faults;
