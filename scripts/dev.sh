@@ -51,6 +51,7 @@ test_packages=(
 web_packages=(
   emscripten            # em++: the core as WebAssembly; node runs its tests
   fonttools             # subsets the page's fonts (python3-fonttools)
+  python3-freetype      # ... and makes their bold and slanted faces as the window's font engine does
 )
 web_test_packages=(
   chromium              # the page's tests, headless, driven by npm's puppeteer-core (tests/web/package-lock.json)

@@ -1,7 +1,9 @@
 // Builds the page from the window's tables (page_data.cpp) at build time,
 // run under node:
-//   generate_page faces                  one line per embedded face: family, file, width in percent
-//   generate_page text FAMILY            the characters the page draws in that face
+//   generate_page faces                  one line per embedded face: file, width in percent, whether it
+//                                        is made bold and slanted from the file, ascent and descent in
+//                                        percent of its em (0: its own)
+//   generate_page text N                 the characters the page draws in the Nth face
 //   generate_page page OUT TEMPLATE CSS SCRIPT MODULE WASM FONT...
 //                                        the one self-contained page, written to OUT
 
@@ -83,15 +85,16 @@ int main(int argc, char** argv)
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "faces") {
         for (const auto& face : Faces)
-            std::printf("%.*s|%.*s|%d\n", static_cast<int>(face.family().size()), face.family().data(),
-                        static_cast<int>(face.file.size()), face.file.data(), face.stretch());
+            std::printf("%.*s|%d|%d|%d|%d|%d\n", static_cast<int>(face.file.size()), face.file.data(), face.stretch(),
+                        face.drawnFromRegular && face.bold, face.drawnFromRegular && face.italic, face.ascent,
+                        face.descent);
         return std::fflush(stdout) == 0 ? 0 : 1; // node's runtime does not flush at exit
     }
     if (args.size() == 2 && args[0] == "text") {
-        std::string text = calorvin::web::FaceText(args[1]);
-        for (const auto& face : Faces)
-            if (face.family() == args[1] && face.typedIn)
-                text += Latin1();
+        const std::size_t n = static_cast<std::size_t>(std::atoi(argv[2]));
+        if (n >= Faces.size())
+            return 2;
+        std::string text = calorvin::web::FaceText(Faces[n]) + (Faces[n].typedIn ? Latin1() : "");
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
@@ -99,8 +102,9 @@ int main(int argc, char** argv)
         std::string page = Read(argv[3]);
         std::string fonts;
         for (std::size_t i = 0; i < Faces.size(); ++i)
-            fonts += "@font-face{font-family:\"" + std::string(Faces[i].family()) + "\";" +
-                     std::string(Faces[i].descriptors) + ";src:url(data:font/woff;base64," +
+            fonts += "@font-face{font-family:\"" + std::string(Faces[i].family()) + "\";font-weight:" +
+                     (Faces[i].bold ? "700" : "400") + ";font-style:" + (Faces[i].italic ? "italic" : "normal") +
+                     ";src:url(data:font/woff;base64," +
                      Base64(Read(argv[8 + i])) + ") format(\"woff\")}\n";
         Replace(page, "@TITLE@", calorvin::web::Title());
         Replace(page, "@STYLE@", fonts + calorvin::web::WindowCss() + Read(argv[4]));

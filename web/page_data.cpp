@@ -49,8 +49,8 @@ constexpr std::string_view FamilyOf(look::Face face)
     return face == look::Face::Sans ? "Calorvin Sans" : face == look::Face::Verdana ? "Calorvin Verdana" : "Calorvin Garamond";
 }
 
-// The Sans stand-in's @font-face puts the first baseline one em down (ascent
-// 100 %), where the window puts MS Sans Serif's.
+// The Sans stand-in carries an ascent of one em (Faces below), so that its
+// first baseline lies where the window puts MS Sans Serif's.
 constexpr bool SansBaselineIsOneEm()
 {
     for (const look::KeyFont& f : look::KeyFonts)
@@ -143,20 +143,25 @@ std::string Element(const Control& c)
 
 } // namespace
 
-const std::array<Face, 4> Faces = {{
-    // MS Sans Serif: Wine's Tahoma at 90 % of its width; bold and italic are
-    // drawn from it, and its first baseline lies one em down, as Windows
-    // draws MS Sans Serif's (11 px for S8, 13 px for the S10 keys).
-    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine",
-     "ascent-override:100%;descent-override:21%;line-gap-override:0%", true},
+// Every face carries the vertical metrics the page is to use in each of its
+// tables, so that every engine puts the baseline at the same place.
+const std::array<Face, 6> Faces = {{
+    // MS Sans Serif: Wine's Tahoma at 90 % of its width, its first baseline
+    // one em down, as Windows draws MS Sans Serif's (11 px for S8, 13 px for
+    // the S10 keys). Bold and bold italic are drawn from the regular face, as
+    // the window draws them, and embedded, so that no engine makes up its own.
+    // The boxes' titles are bold: every character a file name may bring.
+    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine", false, false, false, 100, 21, true},
+    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine", true, false, true, 100, 21, true},
+    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine", true, true, true, 100, 21, false},
     // Verdana: DejaVu Sans, bold and oblique.
-    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-     "fonts-dejavu-core", "font-weight:700", false},
-    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf",
-     "fonts-dejavu-extra", "font-style:italic", false},
+    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", true, false,
+     false, 0, 0, false},
+    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf", "fonts-dejavu-extra", false, true,
+     false, 0, 0, false},
     // Garamond: Linux Libertine O Bold, whose figures stand on the line.
-    {look::Face::Garamond, "/usr/share/fonts/opentype/linux-libertine/LinLibertine_RB.otf",
-     "fonts-linuxlibertine", "font-weight:700", false},
+    {look::Face::Garamond, "/usr/share/fonts/opentype/linux-libertine/LinLibertine_RB.otf", "fonts-linuxlibertine",
+     true, false, false, 0, 0, false},
 }};
 
 std::string Title()
@@ -202,11 +207,12 @@ int Face::stretch() const
     return look::StretchOf(face);
 }
 
-std::string FaceText(std::string_view family)
+std::string FaceText(const Face& face)
 {
     std::string text;
     for (const Control& c : Controls)
-        if (const look::KeyFont* f = look::FontOf(c.font); f && FamilyOf(f->face) == family)
+        if (const look::KeyFont* f = look::FontOf(c.font);
+            f && f->face == face.face && f->bold == face.bold && f->italic == face.italic)
             text += c.caption;
     return text;
 }

@@ -27,15 +27,17 @@ struct Face {
     look::Face face;
     std::string_view file;    // where Debian installs it
     std::string_view package; // which package
-    std::string_view descriptors; // the @font-face descriptors besides family and source
-    bool typedIn;             // the boxes' face: every Latin-1 character, not only the captions'
+    bool bold, italic;        // the weight and style the page asks of it
+    bool drawnFromRegular;    // made bold or slanted from the regular file, as the window draws it
+    int ascent, descent;      // the vertical metrics put into it, in percent of its em; 0: its own
+    bool typedIn;             // a box's or a title's face: every Latin-1 character, not only the captions'
     std::string_view family() const; // the CSS family name inside the page
     int stretch() const;      // percent of its width it is drawn at, as the window draws it
 };
-extern const std::array<Face, 4> Faces;
+extern const std::array<Face, 6> Faces;
 
 // The characters the page draws in this face (UTF-8), for subsetting it.
-std::string FaceText(std::string_view family);
+std::string FaceText(const Face& face);
 
 // What the script needs, as JSON: the entries and the results in the order
 // the core reads and writes them, the boxes in the order Cancella blanks
