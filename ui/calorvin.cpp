@@ -255,6 +255,16 @@ void Calorvin::addRecordActions()
     m_saveTest->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(m_saveTest, &QAction::triggered, this, &Calorvin::askAndSaveTestAsPdf);
     addActions({m_copyTest, m_saveTest});
+    // Shift+F10 asks the focused control for its menu, as the menu key does.
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    connect(menuKey, &QAction::triggered, this, [this] {
+        QWidget* focused = focusWidget() ? focusWidget() : this;
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, focused->rect().center(),
+                                focused->mapToGlobal(focused->rect().center()));
+        QCoreApplication::sendEvent(focused, &event);
+    });
+    addAction(menuKey);
 }
 
 void Calorvin::applyColours()
@@ -444,16 +454,20 @@ void Calorvin::askAndSaveTestAsPdf()
 
 // A right click anywhere but in a box, which keeps its own edit menu, opens
 // the menu: labels, lines and buttons pass the click on to the window.
+// A right click outside the boxes, or the menu key or Shift+F10 on a button
+// (a box keeps its own menu): from the keyboard, the menu opens below the
+// focused control.
 void Calorvin::contextMenuEvent(QContextMenuEvent* event)
 {
+    QPoint at = event->globalPos();
     if (event->reason() != QContextMenuEvent::Mouse) {
-        event->ignore();
-        return;
+        const QWidget* focused = focusWidget();
+        at = focused ? focused->mapToGlobal(QPoint(0, focused->height())) : mapToGlobal(QPoint(0, 0));
     }
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addActions({m_copyTest, m_saveTest});
-    menu->popup(event->globalPos());
+    menu->popup(at);
 }
 
 void Calorvin::changeEvent(QEvent* event)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace calorvin::web {
@@ -109,20 +110,89 @@ std::string_view BoxNamedBy(std::string_view label)
     return {};
 }
 
+// The formulas, each part in the order it is spoken: drawn in pieces, read
+// as one text. A line is a fraction's bar.
+constexpr std::array<std::array<std::string_view, 8>, 4> Formulas = {{
+    {"Label33", "Label32", "Line1", "Label31"},
+    {"Label36", "Label35", "Line2", "Label34"},
+    {"Label50", "Label51", "Line3", "Label52", "Label53"},
+    {"Label37", "Label39", "Label43", "Label41", "Label44", "Label42", "Line4", "Label40"},
+}};
+
+const Control& Named(std::string_view name)
+{
+    return Controls[static_cast<std::size_t>(IndexOf(name))];
+}
+
+// A subscript's digit, spoken with the word before it ("O2").
+bool IsSubscript(std::string_view caption)
+{
+    return caption == "2" || caption == "\u00b2";
+}
+
+// The formula this control is drawn as part of, or none.
+const std::array<std::string_view, 8>* FormulaOf(std::string_view name)
+{
+    for (const auto& f : Formulas)
+        if (std::find(f.begin(), f.end(), name) != f.end())
+            return &f;
+    return nullptr;
+}
+
+std::string Spoken(const std::array<std::string_view, 8>& formula)
+{
+    std::string text;
+    for (std::string_view part : formula) {
+        if (part.empty())
+            break;
+        const Control& c = Named(part);
+        if (c.kind == Line)
+            text += " /";
+        else if (IsSubscript(c.caption))
+            text += "2";
+        else
+            for (char ch : (text.empty() ? "" : " ") + std::string(c.caption))
+                if (ch != ' ' || (!text.empty() && text.back() != ' '))
+                    text += ch;
+    }
+    return text;
+}
+
+// Text only assistive tools read.
+std::string SpokenOnly(std::string_view text)
+{
+    return "<span class=\"sr\">" + HtmlEscaped(text) + "</span>";
+}
+
+// Whether this label is the subscript of a box's caption, and which caption.
+std::string_view SubscriptOf(std::string_view label)
+{
+    for (const Control& c : Controls)
+        if (c.kind == Box && c.subscriptLabel == label)
+            return c.captionLabel;
+    return {};
+}
+
 std::string Element(const Control& c)
 {
     const std::string place = "left:" + Px(c.left) + ";top:" + Px(c.top) + ";width:" +
-                              Px(c.width) + ";height:" + Px(c.height);
-    const std::string id = " id=\"" + std::string(c.name) + "\"";
+                              Px(c.width) + ";height:" + Px(c.height) + ";z-index:" + std::to_string(StackingKey(c));
+    // Parts of a formula, and a caption's subscript, are read with the text they belong to.
+    const bool spokenElsewhere = FormulaOf(c.name) || !SubscriptOf(c.name).empty();
+    const std::string id = " id=\"" + std::string(c.name) + "\"" + (spokenElsewhere ? " aria-hidden=\"true\"" : "");
     switch (c.kind) {
     case Label: {
         // The name label beside a box is its label, as assistive tools read it.
         const std::string_view box = BoxNamedBy(c.name);
         const std::string tag = box.empty() ? "div" : "label";
+        std::string subscript;
+        for (const Control& b : Controls)
+            if (b.kind == Box && b.captionLabel == c.name && !b.subscriptLabel.empty())
+                subscript = SpokenOnly(Named(b.subscriptLabel).caption);
         return "<" + tag + id + (box.empty() ? "" : " for=\"" + std::string(box) + "\"") +
                " class=\"l" + FontClass(c.font) + (c.ink == Highlight ? " hi" : "") +
                (c.align == Centre ? " mid" : "") + "\" style=\"" + place + "\">" +
-               HtmlEscaped(c.caption) + "</" + tag + ">\n";
+               HtmlEscaped(c.caption) + subscript + "</" + tag + ">\n";
     }
     case Box:
         return "<input" + id + " class=\"b" + FontClass(c.font) + "\" style=\"" + place +
@@ -136,7 +206,8 @@ std::string Element(const Control& c)
                "</button>\n";
     case Line: // horizontal, one pixel high, from X1 up to X2
         return "<div" + id + " class=\"n\" style=\"left:" + Px(c.left) + ";top:" + Px(c.top) +
-               ";width:" + Px(c.width - c.left) + ";height:1px\"></div>\n";
+               ";width:" + Px(c.width - c.left) + ";height:1px;z-index:" + std::to_string(StackingKey(c)) +
+               "\"></div>\n";
     }
     return {};
 }
@@ -169,17 +240,32 @@ std::string Title()
     return HtmlEscaped(WindowTitle);
 }
 
+// In reading order, as assistive tools read the page: row by row from the
+// top, a control within 8 pixels below a row's first being in that row, each
+// row from the left; a formula's spoken text where its first part is. The
+// window's stacking is kept by z-index.
 std::string ControlsHtml()
 {
-    std::vector<const Control*> stacking;
+    std::vector<const Control*> byTop;
     for (const Control& c : Controls)
-        stacking.push_back(&c);
-    std::stable_sort(stacking.begin(), stacking.end(), [](const Control* a, const Control* b) {
-        return StackingKey(*a) < StackingKey(*b);
+        byTop.push_back(&c);
+    std::stable_sort(byTop.begin(), byTop.end(), [](const Control* a, const Control* b) { return a->top < b->top; });
+    std::vector<std::pair<int, const Control*>> reading; // row's top, control
+    for (const Control* c : byTop)
+        reading.emplace_back(!reading.empty() && c->top - reading.back().first <= 8 * TwipsPerPixel
+                                 ? reading.back().first : c->top, c);
+    std::stable_sort(reading.begin(), reading.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second->left < b.second->left;
     });
     std::string html;
-    for (const Control* c : stacking)
+    std::vector<const std::array<std::string_view, 8>*> spoken;
+    for (const auto& [row, c] : reading) {
+        if (const auto* f = FormulaOf(c->name); f && std::find(spoken.begin(), spoken.end(), f) == spoken.end()) {
+            spoken.push_back(f);
+            html += "<p class=\"sr\">" + HtmlEscaped(Spoken(*f)) + "</p>\n";
+        }
         html += Element(*c);
+    }
     return html;
 }
 

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -744,6 +745,21 @@ private slots:
                      QString::fromUtf8("Copia la prova | Salva come PDF…"));
             QTest::keyClick(menu, w ? Qt::Key_Escape : Qt::Key_Down); // the last, on the background, copies
             QTest::keyClick(menu, Qt::Key_Return);
+        }
+        for (const bool menuKey : {true, false}) { // on a button; the display's menu key asks the focused control
+            m_window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            QWidget* button = m_window->findChild<QWidget*>("CmdUscita");
+            button->setFocus();
+            QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, {}, button->mapToGlobal(QPoint()));
+            if (menuKey)
+                QApplication::sendEvent(button, &fromKeyboard);
+            else
+                QTest::keyClick(button, Qt::Key_F10, Qt::ShiftModifier);
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY2(menu && menu->actions().value(0) && menu->actions().value(0)->text() == "Copia la prova",
+                     menuKey ? "the menu key" : "Shift+F10");
+            QTest::keyClick(menu, Qt::Key_Escape);
         }
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  recordedTable().replace("250\tmg", "\"\"\"a\tb\nc<&>\"\tmg").replace("\t200\t", "\t0\t").replace("0,9", "\"\"\"9\""));

@@ -2,7 +2,8 @@
 // hold the page against: what the desktop window is built from. A box's
 // caption is its accessible name; each control's ink (a line's fill), its
 // alignment and font as the browser computes them from the window's look, and
-// where a caption's first baseline lies below its top (0: not fixed).
+// where a caption's first baseline lies below its top (0: not fixed); its place
+// in the window's stacking, bottom first.
 
 #include "layout.h"
 #include "look.h"
@@ -26,13 +27,13 @@ int main()
         const KeyFont* font = FontOf(c.font);
         std::printf("{\"kind\":\"%s\",\"name\":\"%.*s\",\"caption\":\"%.*s\",\"left\":%d,\"top\":%d,"
                     "\"width\":%d,\"height\":%d,\"tabIndex\":%d,\"style\":[\"rgb(%d, %d, %d)\",\"%s\",\"%s\"],"
-                    "\"baseline\":%d}%s\n",
+                    "\"baseline\":%d,\"stacking\":%d}%s\n",
                     Kinds[static_cast<int>(c.kind)], static_cast<int>(c.name.size()), c.name.data(),
                     static_cast<int>(caption.size()), caption.data(), c.left, c.top, c.width, c.height,
                     c.tabIndex, ink.red, ink.green, ink.blue, align,
                     !font ? "" : (std::to_string(font->pixels) + "px " + (font->bold ? "700 " : "400 ") +
                                   (font->italic ? "italic" : "normal")).c_str(),
-                    c.kind == Label && font ? font->baseline : 0, i + 1 < Controls.size() ? "," : "");
+                    c.kind == Label && font ? font->baseline : 0, StackingKey(c), i + 1 < Controls.size() ? "," : "");
     }
     std::printf("]\n");
     return std::fflush(stdout) == 0 ? 0 : 1;

@@ -230,8 +230,8 @@ async function geometry(d, layout) {
     if (Math.abs(drawn - Number(width)) > 1.5) faults.push(`${name}'s caption ${drawn} px wide, the window's ${width}`);
   }
   // Every caption on one line, as in the window, and drawn whole where it runs wider than its label.
-  return faults.concat(await d.js(`return [...document.querySelectorAll('#Calorvin .l')].filter((e) => {
-    const r = document.createRange(); r.selectNodeContents(e); const b = r.getBoundingClientRect();
+  return faults.concat(await d.js(`return [...document.querySelectorAll('#Calorvin .l')].filter((e) => e.firstChild).filter((e) => {
+    const r = document.createRange(); r.selectNodeContents(e.firstChild); const b = r.getBoundingClientRect();
     const over = document.elementFromPoint(b.right - 1, b.top + b.height / 2);
     return new Set([...r.getClientRects()].map((x) => Math.round(x.top))).size > 1 || !(over === e || over?.id === 'Calorvin');
   }).map((e) => e.id + "'s caption wraps or is cut")`));
@@ -271,6 +271,37 @@ async function smallViewport(d) {
   return faults;
 }
 
+// As a screen reader's browse mode reads the window: row by row from the top
+// (a control within 8 px below a row's first is in that row), each row from
+// the left; a subscript with its word, each formula as one text; and what is
+// drawn on top where controls overlap is the window's.
+async function readingOrder(d, layout) {
+  const [read, places] = await d.js(`const shown = [...document.getElementById('Calorvin').children]
+      .filter((e) => e.getAttribute('aria-hidden') !== 'true' && !e.classList.contains('sr'));
+    return [[...document.getElementById('Calorvin').querySelectorAll(':scope > :not([aria-hidden])')]
+      .map((e) => e.textContent.replace(/\\s+/g, ' ').trim()).filter(Boolean), shown.map((e) => [e.offsetTop, e.offsetLeft, e.id])]`);
+  const faults = [];
+  places.reduce((row, [top, left, id], i) => {
+    const [, prevLeft, prevId] = places[i - 1] ?? [];
+    if (i && (top < row || (top - row <= 8 && left < prevLeft))) faults.push(`${id} read after ${prevId}`);
+    return i && top - row <= 8 ? row : top;
+  }, 0);
+  for (const text of ["CO al 13% di O2", "P = Rendimento x B x H / 100 x 3600", "Rend. Acqua = Pw / P x 100",
+                      "CO al 13% di O2 [ppm] = CO al 13% di O2 [mg/m³] / 1,25"])
+    if (!read.includes(text)) faults.push(`"${text}" is not read as one text`);
+  faults.push(...read.filter((t) => ["2", "²", "P  =", "Pw"].includes(t)).map((t) => `"${t}" read alone`));
+  for (const c of layout) { // the top-most control at each control's centre, as the window stacks them
+    const [x, y] = [(c.left + (c.kind === "line" ? c.width : c.left + c.width)) / 30, c.top / 15 + (c.kind === "line" ? 0 : c.height / 30)];
+    const top = layout.filter((o) => o.left / 15 <= x && x < (o.kind === "line" ? o.width : o.left + o.width) / 15
+                                     && o.top / 15 <= y && y < (o.top + (o.kind === "line" ? 15 : o.height)) / 15)
+      .sort((a, b) => b.stacking - a.stacking)[0].name;
+    const hit = await d.js("const r = document.getElementById('Calorvin').getBoundingClientRect();"
+      + " return document.elementFromPoint(r.x + arguments[0], r.y + arguments[1]).closest('#Calorvin > *').id", x, y);
+    if (hit !== top) faults.push(`${hit} drawn on top at ${x}, ${y}, the window draws ${top}`);
+  }
+  return faults;
+}
+
 // case: [browser language, check, {engine: why it cannot be driven there}]
 const CASES = {
   reference_point: ["en-US", (d) => referenceResults(d, ".")],
@@ -278,6 +309,7 @@ const CASES = {
   reference_c_locale: ["C", (d) => referenceResults(d, ".")], // a language tag no number format knows
   keyboard_menu: ["en-US", keyboardMenu],
   small_viewport: ["en-US", smallViewport],
+  reading_order: ["en-US", readingOrder],
   empty_form_warnings: ["it-IT", emptyFormWarnings],
   record_as_the_window: ["en-US", recordAsTheWindow],
   tab_order: ["en-US", tabOrder],
