@@ -144,8 +144,8 @@ def record_as_the_window(driver, layout):
 
 
 def batch(driver, layout):
-    """A CSV file chosen from the menu's input: its results as a download, its refused line in a box; a file of
-    megabytes as well; and no address outside the page can be reached."""
+    """A CSV file chosen from the menu's input: its results as a download (a row for the refused line too), its
+    refused line in a box; a file of megabytes as well; and no address outside the page can be reached."""
     lines = ["Pin;Pout;B;H;N;Q;Eta;CO", ";".join(REFERENCE.values()), '"x', ";".join(REFERENCE.values())]
     path = os.path.join(tempfile.mkdtemp(prefix="calorvin-batch-"), "prova.csv")
     with open(path, "w", encoding="utf-8") as f:
@@ -156,7 +156,7 @@ def batch(driver, layout):
     WebDriverWait(driver, 10).until(lambda d: d.execute_script("return document.getElementById('warning').open"))
     got = driver.execute_script("return await window.blobs[0].text()")
     test = ";".join([*REFERENCE.values(), *RESULTS.values()]) + ";"
-    want = "\n".join([lines[0] + ";P;Mw;Pw;Pa;COppm;Dp;Etaw;Avvisi", test, test]) + "\n"
+    want = "\n".join([lines[0] + ";P;Mw;Pw;Pa;COppm;Dp;Etaw;Avvisi", test, ";" * 15 + "virgolette non chiuse", test]) + "\n"
     seen = dismiss_warnings(driver)
     faults = ([] if got == want else [f"results {got!r}"]) + (
         [] if seen == [("alertdialog", "prova.csv", "riga 3: virgolette non chiuse", "OK")] else [f"boxes {seen}"])
