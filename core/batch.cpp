@@ -31,6 +31,9 @@ constexpr std::size_t MaxLineBytes = 1024 * 1024;
 constexpr std::string_view Blanks = " \t\n"; // what the entry conversion skips
 constexpr std::string_view LineBlanks = " \t"; // a line of these only is empty
 constexpr std::string_view Separators = ";,\t"; // in order of preference
+// The columns of the batch's own output: entries, results, warnings.
+constexpr std::size_t OwnColumns = EntryCount + ResultCount + 1;
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF"; // of UTF-8
 
 // Physical lines of a stream read in chunks: LF, CR LF or a lone CR ends one.
 // A line within one chunk is handed out in place; one across chunks is held.
@@ -164,7 +167,7 @@ public:
 
     // Blank fields after the eighth (a trailing separator) are not counted.
     std::size_t Count() const { return m_count > EntryCount ? std::max<std::size_t>(m_filled, EntryCount) : m_count; }
-    // The first EntryCount fields; those the line does not have are empty.
+    // The first OwnColumns fields; those the line does not have are empty.
     std::string_view operator[](std::size_t i) const
     {
         if (i >= m_count)
@@ -175,7 +178,7 @@ public:
 
 private:
     std::string m_text;
-    std::array<std::size_t, EntryCount> m_ends{};
+    std::array<std::size_t, OwnColumns> m_ends{};
     std::size_t m_count = 0;
     std::size_t m_filled = 0; // up to the last field that is not blank
 };
@@ -235,6 +238,15 @@ bool LooksLikeHeader(const Fields& fields)
             return false;
     }
     return anyText;
+}
+
+// Whether the columns after the entries are those this batch adds.
+bool IsOwnHeader(const Fields& fields)
+{
+    for (std::size_t k = 0; k < Results.size(); ++k)
+        if (fields[EntryCount + k] != Results[k].symbol)
+            return false;
+    return fields[OwnColumns - 1] == WarningsColumn;
 }
 
 // How many bytes the UTF-8 sequence at the text's start takes; 0 when it is
@@ -353,12 +365,13 @@ int EvaluateLines(LineReader& reader, std::ostream& out, std::ostream& err,
         err << "calorvin: " << Named(inputName) << " è in " << encoding << ": salvarlo come CSV UTF-8\n";
         return 2;
     }
-    if (start.starts_with("\xEF\xBB\xBF"))
-        reader.Skip(3);
+    if (start.starts_with(ByteOrderMark))
+        reader.Skip(ByteOrderMark.size());
 
     char separator = 0; // taken from the first line that is not blank
     std::string special; // what a field is quoted for
     bool firstRecord = true;
+    bool ownOutput = false; // the header this batch writes: results are read past
     bool faulty = false;
     Fields fields;
     std::string line; // one output line, reused
@@ -391,7 +404,9 @@ int EvaluateLines(LineReader& reader, std::ostream& out, std::ostream& err,
             warnings = "più di " + std::to_string(MaxLineBytes) + " byte";
         } else if (!fields.Split(text, separator)) {
             warnings = "virgolette non chiuse";
-        } else if (fields.Count() != EntryCount) {
+        } else if (first && fields.Count() == OwnColumns && IsOwnHeader(fields)) {
+            ownOutput = true;
+        } else if (fields.Count() != EntryCount && !(ownOutput && fields.Count() > EntryCount && fields.Count() <= OwnColumns)) {
             warnings = std::to_string(fields.Count()) + (fields.Count() == 1 ? " campo" : " campi") + " invece di "
                        + std::to_string(EntryCount);
         }
@@ -430,6 +445,11 @@ int EvaluateLines(LineReader& reader, std::ostream& out, std::ostream& err,
         }
         AppendField(line, warnings, separator, special);
         line.back() = '\n'; // in place of the last separator
+        if (line.starts_with(ByteOrderMark)) { // at the start it would be read back as the mark
+            std::string quoted;
+            AppendField(quoted, fields[0], separator, ByteOrderMark);
+            line.replace(0, fields[0].size() + 1, quoted);
+        }
         out.write(line.data(), static_cast<std::streamsize>(line.size()));
         special.erase(0, special.find(separator)); // the first line is written
     }

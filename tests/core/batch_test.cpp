@@ -60,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
         BatchCase{"NoNewlineAtEnd", Ref, RefOut, "", 0},
         BatchCase{"HeaderCrLfBlankLines", " \t\r\n\r\n" + Header + "\r\n\r\n \n" + Ref + "\r\n\n", HeaderOut + RefOut, "", 0},
         BatchCase{"ByteOrderMark", "\xEF\xBB\xBF" + Header + "\n" + Ref, HeaderOut + RefOut, "", 0},
+        BatchCase{"MarkStartingAFieldIsQuoted", "\xEF\xBB\xBF\"\xEF\xBB\xBFPin\"" + Header.substr(3), "\"\xEF\xBB\xBF" + HeaderOut.substr(0, 3) + "\"" + HeaderOut.substr(3), "", 0},
         BatchCase{"LoneCrEndsLines", Ref + "\r" + Ref + "\r\r" + Ref, RefOut + RefOut + RefOut, "", 0},
         BatchCase{"QuotesAndDoubledQuotes", "\"Peso \"\"Pin\"\"\";Pout;B;H;N;Q;Eta;CO\n\"20\";\"5\";45;500;20;100;80;\"250\"\n",
                   "\"Peso \"\"Pin\"\"\";Pout;B;H;N;Q;Eta;CO;P;Mw;Pw;Pa;COppm;Dp;Etaw;Avvisi\n" + RefOut, "", 0},
@@ -74,6 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                   Refused("1;2;3;4;5;6;7;", "7 campi invece di 8") + RefOut + Refused("1;2;3;4;5;6;7;8", "10 campi invece di 8")
                       + Refused("x;;;;;;;", "1 campo invece di 8"),
                   "riga 1: 7 campi invece di 8\nriga 3: 10 campi invece di 8\nriga 4: 1 campo invece di 8\n", 1},
+        BatchCase{"OwnOutputEvaluatedAgain", HeaderOut + RefOut + Ref + ";1;2;3;4;5;6;7;old\n" + Ref + ";1;2;3;4;5;6;7;8;9\n", HeaderOut + RefOut + RefOut
+                      + Refused(Ref, "17 campi invece di 8"), "riga 4: 17 campi invece di 8\n", 1},
         BatchCase{"TrailingSeparatorsAreNotFields", Header + ";\n" + Ref + "; ;\t\n" + Ref + ";\"\"", HeaderOut + RefOut + RefOut, "", 0},
         BatchCase{"CommaSeparatorQuotesDecimalComma", "\"Peso;Pin\",Pout,B,H,N,Q,Eta,CO\n20,5,45,500,20,100,80,250\n",
                   "\"Peso;Pin\",Pout,B,H,N,Q,Eta,CO,P,Mw,Pw,Pa,COppm,Dp,Etaw,Avvisi\n20,5,45,500,20,100,80,250,5,100,\"2,32558139534884\",\"2,67441860465116\",200,15,\"46,5116279069767\",\n", "", 0},
