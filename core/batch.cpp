@@ -435,8 +435,16 @@ int EvaluateLines(LineReader& reader, std::ostream& out, std::ostream& err,
                 }
             }
             const EvaluationOutcome outcome = Evaluate(inputs, decimalSeparator);
-            for (const std::string& result : outcome.resultTexts)
-                AppendField(line, outcome.computed ? std::string_view(result) : "", separator, special);
+            std::string blank; // results computed with no finite value
+            for (std::size_t k = 0; k < Results.size(); ++k) {
+                AppendField(line, outcome.computed ? std::string_view(outcome.resultTexts[k]) : "", separator, special);
+                if (outcome.computed && outcome.resultTexts[k].empty())
+                    blank += (blank.empty() ? "" : ", ") + std::string(Results[k].symbol);
+            }
+            if (!blank.empty()) {
+                err << "riga " << number << ": risultati non calcolabili, lasciati vuoti: " << blank << '\n';
+                faulty = true;
+            }
             for (std::string_view warning : outcome.warnings) {
                 if (!warnings.empty())
                     warnings += " | ";

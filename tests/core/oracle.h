@@ -333,9 +333,18 @@ inline std::string CheckBatchLines(const std::vector<std::string_view>& in, cons
         std::string warnings;
         for (std::string_view w : outcome.warnings)
             warnings += (warnings.empty() ? "" : " | ") + std::string(w);
-        for (std::size_t k = 0; k < calorvin::ResultCount; ++k)
+        std::string blank;
+        for (std::size_t k = 0; k < calorvin::ResultCount; ++k) {
             if (back.fields[calorvin::EntryCount + k] != (outcome.computed ? outcome.resultTexts[k] : ""))
                 return number + ": result " + std::to_string(k + 1) + " is not Evaluate's";
+            if (outcome.computed && outcome.resultTexts[k].empty())
+                blank += (blank.empty() ? "" : ", ") + Names[k];
+        }
+        if (!blank.empty()) {
+            faulty = true;
+            if (e == err.size() || err[e++] != number + ": risultati non calcolabili, lasciati vuoti: " + blank)
+                return number + ": results left blank without a word";
+        }
         if (back.fields.back() != warnings)
             return number + ": not Evaluate's warnings";
     }
