@@ -425,23 +425,24 @@ int EvaluateLines(LineReader& reader, std::ostream& out, std::ostream& err,
             warnings = WarningsColumn;
         } else {
             EvaluationInputs inputs;
+            bool named = false;
             for (std::size_t i = 0; i < EntryCount; ++i) {
                 std::size_t used = 0;
                 double& value = inputs.*Entries[i].field;
                 value = ReadEntryNumber(fields[i], &used);
                 if (const std::string why = Misread(fields[i], value, used); !why.empty()) {
                     err << "riga " << number << ", " << Entries[i].caption << ": \"" << Shown(fields[i]) << why << '\n';
-                    faulty = true;
+                    faulty = named = true;
                 }
             }
             const EvaluationOutcome outcome = Evaluate(inputs, decimalSeparator);
-            std::string blank; // results computed with no finite value
+            std::string blank; // results computed with no finite value, and no word why
             for (std::size_t k = 0; k < Results.size(); ++k) {
                 AppendField(line, outcome.computed ? std::string_view(outcome.resultTexts[k]) : "", separator, special);
                 if (outcome.computed && outcome.resultTexts[k].empty())
                     blank += (blank.empty() ? "" : ", ") + std::string(Results[k].symbol);
             }
-            if (!blank.empty()) {
+            if (!blank.empty() && !named && outcome.warnings.empty()) {
                 err << "riga " << number << ": risultati non calcolabili, lasciati vuoti: " << blank << '\n';
                 faulty = true;
             }

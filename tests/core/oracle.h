@@ -317,6 +317,7 @@ inline std::string CheckBatchLines(const std::vector<std::string_view>& in, cons
         if (header && std::equal(Names.begin(), Names.end(), back.fields.begin() + calorvin::EntryCount))
             continue;
         Texts texts;
+        bool named = false;
         for (std::size_t i = 0; i < texts.size(); ++i) {
             std::size_t used = 0;
             const double value = calorvin::ReadEntryNumber(fields[i], &used);
@@ -325,7 +326,7 @@ inline std::string CheckBatchLines(const std::vector<std::string_view>& in, cons
             if (std::isfinite(value) && !ReadsAsZeroWrongly(texts[i].substr(0, used), value)
                 && texts[i].find_first_not_of(" \t\n", used) == std::string_view::npos)
                 continue;
-            faulty = true;
+            faulty = named = true;
             if (e == err.size() || !err[e].starts_with(number + ", ") || !err[e++].ends_with(read))
                 return number + ": entry " + std::to_string(i + 1) + " not named as not read as written";
         }
@@ -340,7 +341,7 @@ inline std::string CheckBatchLines(const std::vector<std::string_view>& in, cons
             if (outcome.computed && outcome.resultTexts[k].empty())
                 blank += (blank.empty() ? "" : ", ") + Names[k];
         }
-        if (!blank.empty()) {
+        if (!blank.empty() && !named && outcome.warnings.empty()) {
             faulty = true;
             if (e == err.size() || err[e++] != number + ": risultati non calcolabili, lasciati vuoti: " + blank)
                 return number + ": results left blank without a word";
