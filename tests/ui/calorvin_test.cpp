@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFont>
@@ -58,7 +59,7 @@ QStringList Warnings(std::initializer_list<int> checkNumbers) // 1-based, in che
 const QStringList EntryNames = {"TxtPin", "TxtPout", "TxtB", "TxtH", "TxtN", "TxtQ", "TxtEta", "TxtCO"};
 const QStringList ResultNames = {"TxtP", "TxtMw", "TxtPw", "TxtPa", "TxtCOppm", "TxtDp", "TxtEtaw"};
 const QStringList Reference = {"20", "5", "45", "500", "20", "100", "80", "250"};
-const QStringList Recorded = {" 20", "5", "45", "500", "20", "100", "0,9", "250"}; // computes, warns; copied trimmed
+const QStringList Recorded = {" 20", "5 ", "45", "500", "20", "100", "0,9", "250"}; // computes, warns; copied trimmed
 const QStringList TabCycle = {"TxtPin", "CmdUscita", "CmdCalcola", "CmdCancella", "TxtPout", "TxtB",
                               "TxtH",   "TxtN",      "TxtQ",       "TxtEta",      "TxtCO",   "TxtMw",
                               "TxtP",   "TxtPw",     "TxtPa",      "TxtCOppm",    "TxtDp",   "TxtEtaw"};
@@ -729,7 +730,7 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), recordedTable());
         QTextDocument html; // read back as a rich-text editor reads it: a cell a line, a run of blanks one blank
         html.setHtml(QGuiApplication::clipboard()->mimeData()->html());
-        QCOMPARE(html.toPlainText().trimmed() + u'\n', recordedTable().replace(u'\t', u'\n').replace("  ", " "));
+        QCOMPARE(html.toPlainText().trimmed() + u'\n', recordedTable().replace(u'\t', u'\n')); // "Portata  Q" too
 
         box("TxtCO")->setText("\"a\tb\nc<&>"); // quoted for spreadsheets, escaped in HTML; reads 0, a warning
         box("TxtEta")->setText("\"9");            // starts with a quote: quoted too
@@ -747,7 +748,7 @@ private slots:
         }
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  recordedTable().replace("250\tmg", "\"\"\"a\tb\nc<&>\"\tmg").replace("\t200\t", "\t0\t").replace("0,9", "\"\"\"9\""));
-        QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains("<td>&quot;a\tb\nc&lt;&amp;&gt;</td>"));
+        QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains(">&quot;a\tb\nc&lt;&amp;&gt;</td>"));
     }
 
     // The page as a reader gets it: A4, PDF/A-1b with title, creator and date; its text layer holds the title, the
@@ -791,25 +792,37 @@ private slots:
     }
 
     // The window on the page is at rest, however the operator left it: no focus frame, caret or selection, and a
-    // box scrolled to its end shows its start.
+    // box scrolled to its end shows its start, also for megabytes, which cost at most a second and are cut in the
+    // page's table with the count left out, while the copy keeps them whole.
     void pdfShowsTheWindowAtRest()
     {
         typeEntries(Reference);
+        box("TxtCO")->setText("250 " + QString(20, u'x')); // wider than its box
         click("CmdCalcola"); // its button has the focus
         QTemporaryDir dir;
         QList<QImage> pages;
-        for (const QString name : {"button", "box", "rest"}) { // the page below the heading, which holds the minute
-            QLineEdit* pw = box("TxtPw");
-            name == "box" ? pw->setFocus(), pw->end(false), pw->cursorBackward(true, 4)
-                          : void(name == "rest" ? QApplication::focusWidget()->clearFocus(), pw->setCursorPosition(0) : void());
+        for (const QString name : {"button", "box", "rest", "long"}) { // the window, below the heading's minute
+            QLineEdit* co = box("TxtCO");
+            name == "box" ? co->setFocus(), co->end(false), co->cursorBackward(true, 4)
+                          : void(name == "rest" ? QApplication::focusWidget()->clearFocus(), co->setCursorPosition(0) : void());
+            if (name == "long") {
+                co->setText("250 " + QString(2'000'000, u'x') + "9"); // reads 250: nothing else changes
+                click("CmdCalcola");
+            }
+            QElapsedTimer time;
+            time.start();
             QVERIFY(m_window->saveTestAsPdf(dir.filePath(name + ".pdf")));
+            QVERIFY2(time.elapsed() < 1000, qPrintable(QString::number(time.elapsed())));
             poppler("pdftoppm", {"-r", "96", "-png", "-singlefile", dir.filePath(name + ".pdf"), dir.filePath(name)});
             const QImage page(dir.filePath(name + ".png"));
-            pages << page.copy(0, 80, page.width(), page.height() - 80);
+            pages << page.copy(0, 80, page.width(), m_window->height() - 20);
         }
         QVERIFY(!pages[2].isNull());
-        QCOMPARE(pages[0], pages[2]);
-        QCOMPARE(pages[1], pages[2]);
+        for (int i : {0, 1, 3})
+            QVERIFY2(pages[i] == pages[2], qPrintable(QString::number(i)));
+        QVERIFY(poppler("pdftotext", {dir.filePath("long.pdf"), "-"}).contains(QString::fromUtf8("x…(+1999805")));
+        press(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(QGuiApplication::clipboard()->text().contains("250 " + QString(2'000'000, u'x') + "9\tmg"));
     }
 
     // The save dialog adds ".pdf", opens where the last file went, and asks before writing over a file, in a box
