@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
@@ -40,8 +41,13 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <memory>
 #include <random>
+#include <tuple>
 #include <vector>
 
 using calorvin::ui::Calorvin;
@@ -869,14 +875,42 @@ private slots:
         QCOMPARE(folders.mid(1), QStringList(3, QDir(dir.path()).absolutePath()));
         QCOMPARE(questions, QStringList(2, QString::fromUtf8("Salva come PDF: Il file \"prova.pdf\" esiste già.\nSostituirlo?")));
 
-        // Where it cannot be written: one box says why; no temporary file is left, here or before.
+        // Through a link the file is written and the link stays. Where it cannot be written: one box says why,
+        // nothing is replaced (a device or a FIFO, directly or through a link, even for root) and no temporary file
+        // is left. Root may write in any folder: the read-only one is tried as nobody.
         m_onBox = {};
-        for (const auto& [at, why] : {std::pair(dir.filePath("manca/prova.pdf"), "la cartella non esiste"),
-                                      std::pair(dir.path(), "è una cartella")}) {
-            QVERIFY(!m_window->saveTestAsPdf(at));
+        QVERIFY(QFile::link("prova.pdf", dir.filePath("link.pdf")) && file.resize(1));
+        QVERIFY(m_window->saveTestAsPdf(dir.filePath("link.pdf")));
+        QVERIFY(QFileInfo(dir.filePath("link.pdf")).isSymLink() && file.size() > 1000);
+        const QString real = QDir(dir.path()).canonicalPath(), fifo = dir.filePath("fifo");
+        QVERIFY(mkfifo(QFile::encodeName(fifo), 0666) == 0 && QFile::link("fifo", dir.filePath("fifo.pdf")));
+        QVERIFY(QDir(dir.path()).mkdir("ro") && chmod(QFile::encodeName(dir.filePath("ro")), 0555) == 0 &&
+                chmod(QFile::encodeName(dir.path()), 0755) == 0);
+        std::vector<std::tuple<QString, QString, bool>> failures = {
+            {dir.filePath("manca/prova.pdf"), "la cartella non esiste", false}, {dir.path(), "è una cartella", false},
+            {fifo, "è una FIFO, non un file", false},
+            {dir.filePath("fifo.pdf"), "il collegamento porta a \"" + real + "/fifo\", una FIFO, non un file", false},
+            {dir.filePath("ro/prova.pdf"), "non è permesso scrivere nella cartella", geteuid() == 0}};
+        if (mknod(QFile::encodeName(dir.filePath("full")), S_IFCHR | 0666, makedev(1, 7)) == 0) // where permitted
+            failures.emplace_back(dir.filePath("full"), "è un dispositivo, non un file", false);
+        const auto listing = [&dir] {
+            QStringList entries;
+            for (QDirIterator it(dir.path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                 QDirIterator::Subdirectories); it.hasNext();) {
+                struct stat status {};
+                lstat(QFile::encodeName(it.next()), &status);
+                entries << QStringLiteral("%1 %2 %3").arg(it.filePath()).arg(status.st_mode, 0, 8).arg(status.st_size);
+            }
+            return entries;
+        };
+        for (const auto& [at, why, asNobody] : failures) {
+            const QStringList before = listing();
+            QVERIFY(!asNobody || (setegid(65534) == 0 && seteuid(65534) == 0));
+            const bool saved = m_window->saveTestAsPdf(at);
+            QVERIFY(!asNobody || (seteuid(0) == 0 && setegid(0) == 0));
+            QVERIFY(!saved);
             QCOMPARE(takeTexts(), QStringList{"Impossibile salvare \"" + QDir::toNativeSeparators(at) + "\": " + why});
-            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
-                     QStringList{"prova.pdf"});
+            QCOMPARE(listing(), before);
         }
     }
 };
