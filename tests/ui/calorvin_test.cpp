@@ -461,32 +461,40 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("at");        // the character under the pointer
-        QTest::addColumn<QString>("selected"); // by a double-click there
-        QTest::newRow("sign") << "-3.63604651162791" << 0 << "-3.63604651162791";
-        QTest::newRow("after the point") << "-3.63604651162791" << 9 << "-3.63604651162791";
-        QTest::newRow("comma") << "2,32558139534884" << 1 << "2,32558139534884";
-        QTest::newRow("exponent") << "5.00000000000007E-02" << 18 << "5.00000000000007E-02";
-        QTest::newRow("number before a unit") << " 20 kg" << 2 << "20";
-        QTest::newRow("unit") << " 20 kg" << 5 << "kg";
+        QTest::addColumn<int>("clicks");       // 2, or a triple-click
+        QTest::addColumn<QString>("selected"); // by the clicks there
+        QTest::newRow("sign") << "-3.63604651162791" << 0 << 2 << "-3.63604651162791";
+        QTest::newRow("after the point") << "-3.63604651162791" << 9 << 2 << "-3.63604651162791";
+        QTest::newRow("comma") << "2,32558139534884" << 1 << 2 << "2,32558139534884";
+        QTest::newRow("exponent") << "5.00000000000007E-02" << 18 << 2 << "5.00000000000007E-02";
+        QTest::newRow("number before a unit") << " 20 kg" << 2 << 2 << "20";
+        QTest::newRow("unit") << " 20 kg" << 5 << 2 << "kg";
+        QTest::newRow("tab after a number") << "20\tkg" << 1 << 2 << "20";
+        QTest::newRow("blanks across a tab") << "20 \t kg" << 3 << 2 << " \t ";
+        QTest::newRow("triple-click") << " 20 kg" << 2 << 3 << " 20 kg";
     }
 
     void boxesForReading()
     {
         QFETCH(QString, text);
         QFETCH(int, at);
+        QFETCH(int, clicks);
         QFETCH(QString, selected);
         QLineEdit* dp = box("TxtDp");
         dp->setText(text);
         const auto x = [dp](int i) { dp->setCursorPosition(i); return dp->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(); };
         dp->setCursorPosition(0); // the text's start shows, as the window leaves it
         if (x(at + 1) > x(at)) { // the character shows in the box
-            QTest::mouseDClick(dp, Qt::LeftButton, {}, QPoint((x(at) + x(at + 1)) / 2, dp->height() / 2));
+            const QPoint point((x(at) + x(at + 1)) / 2, dp->height() / 2);
+            QTest::mouseDClick(dp, Qt::LeftButton, {}, point);
+            if (clicks == 3)
+                QTest::mouseClick(dp, Qt::LeftButton, {}, point);
             QCOMPARE(dp->selectedText(), selected);
         }
         // The whole text as a tooltip, only where it does not fit the box.
         QHelpEvent hover(QEvent::ToolTip, dp->rect().center(), dp->mapToGlobal(dp->rect().center()));
         QApplication::sendEvent(dp, &hover);
-        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), text.size() > 8 ? text : QString());
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), text.size() > 8 || text.contains(u'\t') ? text : QString());
         QToolTip::hideText();
     }
 
