@@ -803,6 +803,18 @@ private slots:
         };
         QVERIFY2(qAbs(x("Formule") - x("Versione") - 270) < 1, qPrintable(QString::number(x("Formule") - x("Versione"))));
         QCOMPARE(words.count(">200<"), 2); // COppm, in the window drawn and in the table
+        // The table's "Portata  Q" keeps both blanks, as the window shows it: twice the gap in "Peso Iniziale".
+        const auto gap = [&words](const char* a, const char* b) { // the last pair on the page: the table's
+            double last = 0;
+            for (auto pairs = QRegularExpression(QStringLiteral("xMax=\"([0-9.]+)\"[^>]*>%1</word>\\s*<word xMin=\"([0-9.]+)\"")
+                                                     .arg(a) + QStringLiteral("[^>]*>%1<").arg(b)).globalMatch(words);
+                 pairs.hasNext();) {
+                const QRegularExpressionMatch pair = pairs.next();
+                last = pair.captured(2).toDouble() - pair.captured(1).toDouble();
+            }
+            return last;
+        };
+        QVERIFY2(gap("Portata", "Q") > 1.6 * gap("Peso", "Iniziale"), qPrintable(QString::number(gap("Portata", "Q"))));
     }
 
     // The window on the page is at rest, however the operator left it: no focus frame, caret or selection, and a
