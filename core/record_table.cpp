@@ -116,7 +116,7 @@ std::string PrintedValue(std::string_view text, std::size_t longest)
     std::size_t left = 0;
     for (std::size_t rest = at; rest < text.size(); ++left)
         rest += CodePoint(text, rest).second;
-    return std::string(text.substr(0, at)) + "…(+" + std::to_string(left) + " caratteri)";
+    return std::string(text.substr(0, at)) + "…(+" + std::to_string(left) + (left == 1 ? " carattere)" : " caratteri)");
 }
 
 RecordTable PrintedTable(RecordTable table)
