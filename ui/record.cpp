@@ -163,7 +163,8 @@ QMimeData* MimeData(const RecordTable& table)
 
 QString ShownStart(const QLineEdit& box, const QString& text)
 {
-    // Twice the box's width in characters, doubled while that still fits.
+    // As many characters as the box is wide in pixels, at least 16, doubled
+    // while they all still fit in it.
     constexpr qsizetype Longest = 4096; // zero-width characters aside, far wider than any box
     const QFontMetrics metrics = box.fontMetrics();
     qsizetype length = std::max<qsizetype>(16, box.width());
