@@ -1,52 +1,36 @@
-// The page's script: only what C++ cannot do in a browser. It passes the
-// boxes' texts to the core (WebAssembly, CalorvinCore) and shows what comes
-// back: results, warnings one at a time, the test on record, the batch.
+// The page's script: only what a browser alone can do. The form is the
+// core's (WebAssembly, CalorvinCore, its functions typed in web/bridge.cpp):
+// the script passes the boxes' texts and writes, shows, copies, prints or
+// downloads what comes back.
 "use strict";
 (() => {
   const data = JSON.parse(document.getElementById("calorvin-data").textContent);
   const $ = (id) => document.getElementById(id);
+  // The fifteen boxes as the core numbers them: the entries, then the results.
+  const boxes = [...data.entries, ...data.results];
+  const texts = () => boxes.map((name) => $(name).value);
   // The core is made once the window is drawn with its fonts: its bytes,
   // decoded off the main thread, and its compilation hold back no frame.
   const ready = document.fonts.ready
     .then(() => new Promise((drawn) => requestAnimationFrame(() => setTimeout(drawn))))
     .then(() => fetch("data:application/wasm;base64," + $("calorvin-core").textContent))
     .then((response) => response.arrayBuffer())
-    .then((bytes) => CalorvinCore({ wasmBinary: new Uint8Array(bytes) }));
+    .then((bytes) => CalorvinCore({ wasmBinary: new Uint8Array(bytes) }))
+    .then((core) => { core.start(data.clear.map((name) => boxes.indexOf(name))); return core; });
   // Results show the decimal separator of the browser's language; entries always use a point.
   const separator = new Intl.NumberFormat(navigator.language).formatToParts(1.5)
     .find((part) => part.type === "decimal")?.value || ".";
   let busy = false; // a command's boxes are up: nothing else starts
   let ended = false;
-  let lastWarnings = []; // of the last Calcola, for the printed record
 
-  // Calls a core function with these arguments: numbers as they are, strings
-  // as UTF-8 on the heap for the length of the call.
-  function call(core, name, ...args) {
-    const pointers = [];
-    const passed = args.map((a) => {
-      if (typeof a === "number") return a;
-      const size = core.lengthBytesUTF8(a) + 1;
-      const p = core._malloc(size);
-      core.stringToUTF8(a, p, size);
-      pointers.push(p);
-      return p;
-    });
-    const answer = core["_calorvin_" + name](...passed);
-    pointers.forEach((p) => core._free(p));
-    return answer;
-  }
-  const answer = (core, name, ...args) => core.UTF8ToString(call(core, name, ...args));
-
-  // The fifteen boxes as the core numbers them: the entries, then the results.
-  const boxes = [...data.entries, ...data.results];
-  const setBoxes = (core) => boxes.forEach((name, i) => call(core, "set_box", i, $(name).value));
-
-  // Sets a box as the window does: its text shown from the start.
-  function setText(name, text) {
-    const box = $(name);
-    box.value = text;
-    box.setSelectionRange(0, 0);
-    box.scrollLeft = 0;
+  // Writes boxes as the window does: each text shown from its start.
+  function write(writes) {
+    for (const { box, text } of writes) {
+      const element = $(boxes[box]);
+      element.value = text;
+      element.setSelectionRange(0, 0);
+      element.scrollLeft = 0;
+    }
   }
 
   // One modal box at a time; the focus goes back where it was. OK or Esc
@@ -64,30 +48,20 @@
   }
   $("warningOk").addEventListener("click", () => dismiss?.());
   $("warning").addEventListener("cancel", (e) => { e.preventDefault(); dismiss?.(); });
-  async function showBoxes(title, texts) {
+  async function showBoxes(title, lines) {
     const back = document.activeElement;
     busy = true;
-    for (const text of texts) await showBox(title, text);
+    for (const text of lines) await showBox(title, text);
     busy = false;
     if (back) back.focus();
   }
 
   async function calcola() {
-    const core = await ready;
-    setBoxes(core);
-    const lines = answer(core, "calculate", separator).split("\n").slice(0, -1);
-    const computed = lines.shift() === "1";
-    if (computed) data.results.forEach((name) => setText(name, lines.shift()));
-    lastWarnings = lines;
-    await showBoxes(data.warningTitle, lines);
+    const run = (await ready).calcola(texts(), separator);
+    write(run.writes);
+    await showBoxes(data.warningTitle, run.warnings);
   }
-
-  async function cancella() {
-    data.clear.forEach((name) => setText(name, " "));
-    lastWarnings = [];
-    (await ready)._calorvin_clear();
-  }
-
+  const cancella = async () => write((await ready).cancella());
   function uscita() {
     ended = true;
     window.close(); // allowed where the page is the only one its tab has shown
@@ -95,28 +69,17 @@
     $("ended").textContent = data.ended;
     $("ended").hidden = false;
   }
-
   const commands = { CmdCalcola: calcola, CmdCancella: cancella, CmdUscita: uscita };
   for (const [name, run] of Object.entries(commands))
     $(name).addEventListener("click", () => { if (!busy && !ended) run(); });
 
-  // The test on record, or the warning that says why there is none.
-  async function record(format) {
-    const core = await ready;
-    setBoxes(core);
-    const text = answer(core, "record", format);
-    if (!text.startsWith("!")) return text;
-    await showBoxes(data.warningTitle, [text.slice(1)]);
-    return null;
-  }
-
+  // The test on record onto the clipboard, both forms, or the box saying why not.
   async function copyTest() {
-    const text = await record(0);
-    const html = text === null ? null : await record(1);
-    if (html === null) return;
+    const test = (await ready).record(texts());
+    if (test.refusal !== undefined) return showBoxes(data.warningTitle, [test.refusal]);
     const fill = (event) => {
-      event.clipboardData.setData("text/plain", text);
-      event.clipboardData.setData("text/html", html);
+      event.clipboardData.setData("text/plain", test.text);
+      event.clipboardData.setData("text/html", test.html);
       event.preventDefault();
     };
     document.addEventListener("copy", fill);
@@ -124,29 +87,19 @@
     document.removeEventListener("copy", fill);
   }
 
-  // The printed page: title and date, the window, the test and the last warnings.
+  // The printed page as the core describes it: heading, margins and gaps, the window, the table and warnings.
+  const printStyle = document.head.appendChild(document.createElement("style"));
   async function fillPrint() {
-    const table = await record(1);
-    const two = (n) => String(n).padStart(2, "0");
     const now = new Date();
-    const section = $("record");
-    section.textContent = "";
+    const page = (await ready).printed(texts(), data.title,
+      [now.getFullYear(), now.getMonth() + 1, now.getDate(), now.getHours(), now.getMinutes()]);
+    printStyle.textContent = `@page{size:A4;margin:${page.margin}mm}:root{--gap:${page.gap}px}`;
     const head = document.createElement("header");
-    head.append(Object.assign(document.createElement("span"), { textContent: data.title }),
-      Object.assign(document.createElement("span"), {
-        textContent: `${two(now.getDate())}/${two(now.getMonth() + 1)}/${now.getFullYear()} ` +
-          `${two(now.getHours())}:${two(now.getMinutes())}` }));
+    for (const text of [page.title, page.date]) head.append(Object.assign(document.createElement("span"), { textContent: text }));
     $("recordHead").replaceChildren(head);
-    if (table === null) return false;
-    section.append(new DOMParser().parseFromString(table, "text/html").querySelector("table"));
-    if (lastWarnings.length) {
-      section.append(Object.assign(document.createElement("p"), { innerHTML: "<b></b>" }));
-      section.lastChild.firstChild.textContent = data.warningTitle;
-      const list = document.createElement("ul");
-      for (const w of lastWarnings) list.append(Object.assign(document.createElement("li"), { textContent: w }));
-      section.append(list);
-    }
-    return true;
+    $("record").innerHTML = page.body ?? ""; // the core's HTML, every text escaped
+    if (page.refusal !== undefined) await showBoxes(data.warningTitle, [page.refusal]);
+    return page.refusal === undefined;
   }
   async function printTest() {
     if (await fillPrint()) window.print();
@@ -155,20 +108,15 @@
   // The batch: a CSV file chosen or dropped; its results come back as a download.
   async function batch(file) {
     const core = await ready;
-    const bytes = new Uint8Array(await file.arrayBuffer());
-    const p = core._malloc(bytes.length + 1);
-    core.HEAPU8.set(bytes, p);
-    const out = answer(core, "batch", p, bytes.length, separator);
-    core._free(p);
-    const messages = answer(core, "batch_messages").split("\n").slice(0, -1);
-    const csv = out.slice(out.indexOf("\n") + 1);
-    if (csv) {
+    const answer = core.batch(file.name, new Uint8Array(await file.arrayBuffer()), separator);
+    if (answer.csv) {
       const link = document.createElement("a");
-      link.href = URL.createObjectURL(new Blob([csv], { type: "text/csv;charset=utf-8" }));
+      link.href = URL.createObjectURL(new Blob([answer.csv], { type: "text/csv;charset=utf-8" }));
       link.download = file.name.replace(/(\.csv)?$/i, " risultati.csv");
       link.click();
       setTimeout(() => URL.revokeObjectURL(link.href), 60000);
     }
+    const messages = answer.messages;
     if (messages.length) {
       const shown = messages.slice(0, 20).join("\n");
       await showBoxes(file.name, [messages.length > 20 ? `${shown}\n… (${messages.length} righe)` : shown]);
