@@ -25,6 +25,24 @@ std::string PrintedRecord::BodyHtml() const
     return html + "</ul>";
 }
 
+std::pair<std::size_t, std::size_t> RunAt(std::u16string_view text, std::size_t at)
+{
+    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+    std::size_t start = std::min(at, text.size()), end = start;
+    const bool onBlanks = (start >= text.size() || blank(text[start])) && (start == 0 || blank(text[start - 1]));
+    while (start > 0 && blank(text[start - 1]) == onBlanks)
+        --start;
+    while (end < text.size() && blank(text[end]) == onBlanks)
+        ++end;
+    return {start, end};
+}
+
+std::u16string Tooltip(std::u16string_view text)
+{
+    constexpr std::size_t Longest = 1000;
+    return text.size() > Longest ? std::u16string(text.substr(0, Longest)) + u'\u2026' : std::u16string(text);
+}
+
 Form::Form(const std::array<std::size_t, BoxCount>& order) : m_order(order) {}
 
 Calculation Form::Calcola(std::string_view decimalSeparator)

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace calorvin {
@@ -65,6 +66,16 @@ struct PagePlacement {
 template <typename HeightAt>
 PagePlacement PlaceOnPage(double pageWidth, double pageHeight, double headingHeight, double windowWidth,
                           double windowHeight, HeightAt bodyHeightAt);
+
+// What a double-click at place `at` of a box's text selects, [start, end)
+// in UTF-16 units as both faces hold the text: the run of non-blanks, or of
+// blanks, that holds the character just after that place, or else the one
+// before it; a whole number however long ("-3.63604651162791", "5E-02").
+std::pair<std::size_t, std::size_t> RunAt(std::u16string_view text, std::size_t at);
+
+// A box's text as its tooltip shows it: a pasted megabyte would make a
+// tooltip wider than any screen, so beyond 1000 units its start and "…".
+std::u16string Tooltip(std::u16string_view text);
 
 class Form {
 public:

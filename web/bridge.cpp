@@ -9,6 +9,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -91,7 +92,7 @@ val Record(const val& texts)
     return answer;
 }
 
-// The printed record: {title, date, margin (mm), gap (px)}, then {refusal}
+// The printed record: {heading (HTML: title, then date), margin (mm), gap (px)}, then {refusal}
 // when the boxes cannot go on record, else {body} (HTML).
 val Printed(const val& texts, const std::string& title, const val& when)
 {
@@ -99,8 +100,8 @@ val Printed(const val& texts, const std::string& title, const val& when)
     const std::vector<int> t = emscripten::vecFromJSArray<int>(when); // year, month, day, hour, minute
     const calorvin::PrintedRecord record = form->Printed(title, {t.at(0), t.at(1), t.at(2), t.at(3), t.at(4)});
     val answer = val::object();
-    answer.set("title", record.title);
-    answer.set("date", record.date);
+    answer.set("heading", "<span>" + calorvin::HtmlEscaped(record.title) + "</span><span>" +
+                              calorvin::HtmlEscaped(record.date) + "</span>");
     answer.set("margin", calorvin::PrintedRecord::MarginMm);
     answer.set("gap", calorvin::PrintedRecord::GapPixels);
     if (std::string why = form->Refusal(); !why.empty())
@@ -110,21 +111,35 @@ val Printed(const val& texts, const std::string& title, const val& when)
     return answer;
 }
 
-// A CSV file's bytes, named as the user chose it: {status, csv, messages: [line]}.
+// A CSV file's bytes, named as the user chose it: {status, csv, message}, the
+// message what the box shows of standard error's lines: the first twenty,
+// and how many there are when more; empty when none.
 val Batch(const std::string& name, const std::string& bytes, const std::string& decimalSeparator)
 {
     std::istringstream in(bytes);
     std::ostringstream out, err;
     const int status = calorvin::EvaluateBatch(in, out, err, decimalSeparator, name);
-    std::vector<std::string> messages;
-    for (std::istringstream lines(err.str()); messages.emplace_back(), std::getline(lines, messages.back());)
-        ;
-    messages.pop_back();
+    std::string message, line;
+    std::size_t lines = 0;
+    for (std::istringstream messages(err.str()); std::getline(messages, line); ++lines)
+        message += lines < 20 ? (lines ? "\n" : "") + line : "";
+    if (lines > 20)
+        message += "\n… (" + std::to_string(lines) + " righe)";
     val answer = val::object();
     answer.set("status", status);
     answer.set("csv", out.str());
-    answer.set("messages", List(messages));
+    answer.set("message", message);
     return answer;
+}
+
+// [start, end) of what a double-click at `at` selects.
+val RunAt(const std::u16string& text, int at)
+{
+    const auto [start, end] = calorvin::RunAt(text, static_cast<std::size_t>(std::max(at, 0)));
+    val run = val::array();
+    run.call<void>("push", static_cast<int>(start));
+    run.call<void>("push", static_cast<int>(end));
+    return run;
 }
 
 } // namespace
@@ -137,4 +152,6 @@ EMSCRIPTEN_BINDINGS(calorvin)
     emscripten::function("record", &Record);
     emscripten::function("printed", &Printed);
     emscripten::function("batch", &Batch);
+    emscripten::function("runAt", &RunAt);
+    emscripten::function("tooltip", &calorvin::Tooltip);
 }
