@@ -83,7 +83,8 @@ TEST(PlaceOnPage, WindowAndBody)
         {693, {(704 - 632 * 299 / 597.0) / 2, 28, 299 / 597.0, 339, 1}}, // the window shrinks for the body
         {2000, {194, 28, 0.5, 338.5, 693.5 / 2000}}};                   // below half size the body shrinks instead
     for (const auto& [body, want] : rows) {
-        const auto at = calorvin::PlaceOnPage(704, 1032, 16, 632, 597, [&](double width) { return body * 704 / width; });
+        const double area = body * 704;
+        const auto at = calorvin::PlaceOnPage(704, 1032, 16, 632, 597, [area](double width) { return area / width; });
         EXPECT_EQ(std::vector({at.left, at.top, at.scale, at.bodyTop, at.textScale}), want) << body;
     }
 }
