@@ -10,7 +10,6 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,7 +18,8 @@ namespace {
 
 using emscripten::val;
 
-std::optional<calorvin::Form> form; // made by start(), once
+// Cancella in the order start() gives, the window's; until then, the boxes' own.
+calorvin::Form form({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
 
 template <typename Texts>
 val List(const Texts& texts)
@@ -49,7 +49,7 @@ void Pass(const val& texts)
     calorvin::BoxTexts boxes;
     for (std::size_t i = 0; i < boxes.size() && i < given.size(); ++i)
         boxes[i] = given[i];
-    form->Set(boxes);
+    form.Set(boxes);
 }
 
 // The boxes in the order Cancella blanks them, as the window's table gives it.
@@ -59,14 +59,14 @@ void Start(const val& order)
     std::array<std::size_t, calorvin::BoxCount> boxes{};
     for (std::size_t i = 0; i < boxes.size() && i < given.size(); ++i)
         boxes[i] = static_cast<std::size_t>(given[i]) % calorvin::BoxCount;
-    form.emplace(boxes);
+    form = calorvin::Form(boxes);
 }
 
 // {computed, writes: [{box, text}], warnings: [text]}
 val Calcola(const val& texts, const std::string& decimalSeparator)
 {
     Pass(texts);
-    const calorvin::Calculation run = form->Calcola(decimalSeparator);
+    const calorvin::Calculation run = form.Calcola(decimalSeparator);
     val answer = val::object();
     answer.set("computed", run.computed);
     answer.set("writes", Writes(run.writes));
@@ -76,7 +76,7 @@ val Calcola(const val& texts, const std::string& decimalSeparator)
 
 val Cancella()
 {
-    return Writes(form->Cancella());
+    return Writes(form.Cancella());
 }
 
 // {refusal} when the boxes cannot go on record, else {text, html}.
@@ -84,9 +84,9 @@ val Record(const val& texts)
 {
     Pass(texts);
     val answer = val::object();
-    if (std::string why = form->Refusal(); !why.empty())
+    if (std::string why = form.Refusal(); !why.empty())
         return answer.set("refusal", why), answer;
-    const calorvin::RecordTable table = form->Record();
+    const calorvin::RecordTable table = form.Record();
     answer.set("text", calorvin::RecordText(table));
     answer.set("html", calorvin::RecordHtml(table));
     return answer;
@@ -98,13 +98,13 @@ val Printed(const val& texts, const std::string& title, const val& when)
 {
     Pass(texts);
     const std::vector<int> t = emscripten::vecFromJSArray<int>(when); // year, month, day, hour, minute
-    const calorvin::PrintedRecord record = form->Printed(title, {t.at(0), t.at(1), t.at(2), t.at(3), t.at(4)});
+    const calorvin::PrintedRecord record = form.Printed(title, {t.at(0), t.at(1), t.at(2), t.at(3), t.at(4)});
     val answer = val::object();
     answer.set("heading", "<span>" + calorvin::HtmlEscaped(record.title) + "</span><span>" +
                               calorvin::HtmlEscaped(record.date) + "</span>");
     answer.set("margin", calorvin::PrintedRecord::MarginMm);
     answer.set("gap", calorvin::PrintedRecord::GapPixels);
-    if (std::string why = form->Refusal(); !why.empty())
+    if (std::string why = form.Refusal(); !why.empty())
         answer.set("refusal", why);
     else
         answer.set("body", record.BodyHtml());
