@@ -80,7 +80,8 @@ std::string Form::Refusal() const
 
 PrintedRecord Form::Printed(std::string_view title, const DateTime& when) const
 {
-    return {std::string(title), RecordDate(when), Record(), m_lastRun ? m_lastRun->warnings : std::vector<std::string_view>{}};
+    return {std::string(title), RecordDate(when), PrintedTable(Record()),
+            m_lastRun ? m_lastRun->warnings : std::vector<std::string_view>{}};
 }
 
 } // namespace calorvin

@@ -43,7 +43,8 @@ std::string RecordDate(const DateTime& when);
 
 // The printed record, one A4 page: the heading (the window's title on the
 // left, the date and time on the right), a gap, the window, a gap, then the
-// test's table and the last run's warnings under their heading.
+// test's table (each value cut as PrintedTable cuts it) and the last run's
+// warnings under their heading.
 struct PrintedRecord {
     static constexpr int MarginMm = 12;     // on every side of the page
     static constexpr int GapPixels = 12;    // between the parts, in logical pixels (96 dpi)

@@ -23,6 +23,8 @@ struct FormRow {
     const char* warnings;           // on the printed record: the numbers of the checks that fired last
 };
 
+void PrintTo(const FormRow& row, std::ostream* os) { *os << row.name; } // in the test's name, not its bytes
+
 class Form : public testing::TestWithParam<FormRow> {};
 
 // A face over the form: its boxes, written only by the user and by the form's writes.
