@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 #include <QPdfWriter>
@@ -15,11 +17,11 @@
 #include <QTextOption>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 namespace calorvin::ui::record {
 
@@ -32,6 +34,13 @@ QFont Searchable(QFont font)
 {
     font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
+}
+
+// Whether this program may write there: by its effective user, as the
+// system decides when it opens the file (QFileInfo asks for the real one).
+bool MayWrite(const QString& path)
+{
+    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
 }
 
 // Why the file could not be written, in the operator's language; Qt's own
@@ -47,64 +56,62 @@ QString Why(const QSaveFile& file, const QString& path)
             .arg(QDir::toNativeSeparators(folder.filePath()));
     if (target.isDir())
         return QStringLiteral("è una cartella");
-    if (target.exists() && !target.isWritable())
+    if (target.exists() && !MayWrite(path))
         return QStringLiteral("il file esistente è protetto da scrittura");
-    if (!folder.isWritable())
+    if (!MayWrite(folder.filePath()))
         return QStringLiteral("non è permesso scrivere nella cartella");
     if (file.error() == QFileDevice::WriteError)
         return QStringLiteral("errore di scrittura, il disco potrebbe essere pieno");
     return QStringLiteral("errore imprevisto (%1)").arg(file.errorString());
 }
 
-constexpr qreal Gap = 12; // logical pixels, between the parts of the page
+// Why path may not be written over, when it is, or leads through links to,
+// something other than a file or a folder: the temporary file renamed over a
+// device, a FIFO or a socket would replace it, even for root. Empty when it
+// is a file, a folder (refused as such later) or absent.
+QString NotAFile(const QString& path)
+{
+    struct stat status {};
+    if (stat(QFile::encodeName(path).constData(), &status) != 0 || S_ISREG(status.st_mode) ||
+        S_ISDIR(status.st_mode))
+        return {};
+    const QString kind = S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) ? QStringLiteral("un dispositivo")
+                         : S_ISFIFO(status.st_mode)                         ? QStringLiteral("una FIFO")
+                         : S_ISSOCK(status.st_mode)                         ? QStringLiteral("un socket")
+                                                                            : QStringLiteral("un oggetto speciale");
+    if (!QFileInfo(path).isSymLink())
+        return QStringLiteral("è %1, non un file").arg(kind);
+    return QStringLiteral("il collegamento porta a \"%1\", %2, non un file")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).canonicalFilePath()), kind);
+}
 
 // The page, in logical pixels (the writer runs at 96 dpi, like the screen
-// the window is laid out for): heading, window, table, warnings.
-void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const RecordTable& table,
-              const QStringList& warnings, const QDateTime& when)
+// the window is laid out for), as the record describes and places it.
+void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const PrintedRecord& record)
 {
     painter.setFont(Searchable(FontFor(layout::S10B)));
     const QRectF heading(page.topLeft(), QSizeF(page.width(), painter.fontMetrics().height()));
-    painter.drawText(heading, Qt::AlignLeft, Text(layout::WindowTitle));
-    painter.drawText(heading, Qt::AlignRight, when.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
-    const qreal top = heading.bottom() + Gap;
+    painter.drawText(heading, Qt::AlignLeft, Text(record.title));
+    painter.drawText(heading, Qt::AlignRight, Text(record.date));
 
-    QString html = Text(RecordHtmlTable(table));
-    if (!warnings.isEmpty()) {
-        html += QStringLiteral("<p><b>%1</b></p><ul>").arg(Text(WarningTitle).toHtmlEscaped());
-        for (const QString& warning : warnings)
-            html += QStringLiteral("<li>%1</li>").arg(warning.toHtmlEscaped());
-        html += QStringLiteral("</ul>");
-    }
     QTextDocument document;
     document.setDocumentMargin(0);
     document.setDefaultFont(Searchable(FontFor(layout::S10)));
     QTextOption option = document.defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere); // long digit strings too
     document.setDefaultTextOption(option);
-    document.setHtml(html);
-    document.setTextWidth(page.width());
+    document.setHtml(Text(record.BodyHtml()));
+    const PagePlacement at = PlaceOnPage(page.width(), page.height(), heading.height(), window.width(),
+                                         window.height(), [&document](double width) {
+                                             document.setTextWidth(width);
+                                             return document.size().height();
+                                         });
 
-    // The window as large as fits above the table, at most its own size; a
-    // table too long for what is left (a box may hold any amount of text)
-    // is shrunk instead, below half size for the window.
-    const QSizeF size = window.size();
-    const qreal room = page.bottom() - top - Gap;
-    qreal scale = std::min({1.0, page.width() / size.width(),
-                            (room - document.size().height()) / size.height()});
-    qreal textScale = 1;
-    if (scale < 0.5) {
-        scale = std::min(0.5, page.width() / size.width());
-        textScale = (room - scale * size.height()) / document.size().height();
-        document.setTextWidth(page.width() / textScale);
-        textScale = std::min(textScale, (room - scale * size.height()) / document.size().height());
-    }
-
-    const QRectF picture(page.left() + (page.width() - scale * size.width()) / 2, top,
-                         scale * size.width(), scale * size.height());
+    const QRectF picture(page.left() + at.left, page.top() + at.top, at.scale * window.width(),
+                         at.scale * window.height());
     painter.save();
     painter.translate(picture.topLeft());
-    painter.scale(scale, scale);
+    painter.scale(at.scale, at.scale);
     window.render(&painter, QPoint(), QRegion(),
                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
     painter.restore();
@@ -112,8 +119,8 @@ void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const Reco
     painter.drawRect(picture);
 
     painter.save();
-    painter.translate(page.left(), picture.bottom() + Gap);
-    painter.scale(textScale, textScale);
+    painter.translate(page.left(), page.top() + at.bodyTop);
+    painter.scale(at.textScale, at.textScale);
     document.drawContents(&painter);
     painter.restore();
 }
@@ -128,28 +135,49 @@ QMimeData* MimeData(const RecordTable& table)
     return data;
 }
 
+QString ShownStart(const QLineEdit& box, const QString& text)
+{
+    // As many characters as the box is wide in pixels, at least 16, doubled
+    // while they all still fit in it.
+    constexpr qsizetype Longest = 4096; // zero-width characters aside, far wider than any box
+    const QFontMetrics metrics = box.fontMetrics();
+    qsizetype length = std::max<qsizetype>(16, box.width());
+    while (length < text.size() && length < Longest && metrics.horizontalAdvance(text.left(length)) <= box.width())
+        length *= 2;
+    if (length >= text.size())
+        return text;
+    if (text[length - 1].isHighSurrogate())
+        ++length; // a character is never split
+    return text.left(length);
+}
+
 QString ProposedFileName(const QDateTime& when)
 {
     return when.toString(QStringLiteral("'Calorvin 'yyyy-MM-dd HH.mm'.pdf'"));
 }
 
-QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
-                const QStringList& warnings, const QDateTime& when)
+QString SavePdf(const QString& path, QWidget& window, const PrintedRecord& record)
 {
-    QSaveFile file(path);
+    const auto failure = [&path](const QString& why) {
+        return QStringLiteral("Impossibile salvare \"%1\": %2").arg(QDir::toNativeSeparators(path), why);
+    };
+    if (const QString why = NotAFile(path); !why.isEmpty())
+        return failure(why);
+    QSaveFile file(path); // through a link, it writes the link's target, and the link stays
     bool drawn = false;
     if (file.open(QIODevice::WriteOnly)) {
         QPdfWriter pdf(&file);
         pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b); // for archives: fonts embedded, metadata
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+        constexpr qreal margin = PrintedRecord::MarginMm;
+        pdf.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
         pdf.setTitle(Text(layout::WindowTitle));
         pdf.setCreator(QStringLiteral("Calorvin"));
         QPainter painter;
         if (painter.begin(&pdf)) {
             const QRectF page(0, 0, pdf.width(), pdf.height());
-            DrawPage(painter, page, window, table, warnings, when);
+            DrawPage(painter, page, window, record);
             drawn = painter.end();
         }
     }
@@ -157,8 +185,7 @@ QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
         return {};
     const QString why = Why(file, path); // before the temporary file goes
     file.cancelWriting();
-    return QStringLiteral("Impossibile salvare \"%1\": %2")
-        .arg(QDir::toNativeSeparators(path), why);
+    return failure(why);
 }
 
 } // namespace calorvin::ui::record

@@ -274,7 +274,8 @@ std::string WindowCss()
     std::string css = ":root{";
     for (const look::Colour& c : look::Colours)
         css += "--" + std::string(c.name) + ":" + Hex(c.rgb) + ";";
-    css += "}\n#Calorvin{width:" + Px(ClientWidth) + ";height:" + Px(ClientHeight) + "}\n";
+    css += "--width:" + Px(ClientWidth) + ";--height:" + Px(ClientHeight) +
+           ";}\n#Calorvin{width:var(--width);height:var(--height)}\n";
     for (const look::KeyFont& f : look::KeyFonts)
         css += ".f" + std::string(f.name) + "{font-family:\"" + std::string(FamilyOf(f.face)) +
                "\";font-size:" + std::to_string(f.pixels) + "px;font-weight:" +
