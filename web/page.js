@@ -33,10 +33,8 @@
   $("warning").addEventListener("cancel", (e) => { e.preventDefault(); dismiss?.(); });
   async function showBoxes(title, lines) {
     for (const text of lines) {
-      $("warningTitle").textContent = title;
-      $("warningText").textContent = text;
-      $("warning").showModal();
-      $("warningOk").focus();
+      $("warningTitle").textContent = title, $("warningText").textContent = text;
+      $("warning").showModal(), $("warningOk").focus();
       await new Promise((resolve) => { dismiss = () => { dismiss = null; $("warning").close(); resolve(); }; });
     }
   }
@@ -53,10 +51,8 @@
       await showBoxes(data.warningTitle, run.warnings);
     },
     CmdCancella: async () => write((await ready).cancella()),
-    CmdUscita: () => {
-      ended = true;
-      window.close(); // allowed where the page is the only one its tab has shown
-      document.body.classList.add("ended");
+    CmdUscita: () => { // window.close() is allowed where the page is the only one its tab has shown
+      ended = true, window.close(), document.body.classList.add("ended");
       Object.assign($("ended"), { textContent: data.ended, hidden: false });
     },
   };
@@ -147,4 +143,7 @@
     });
   }
   cycle[0].focus();
+  // The window centred; in a viewport smaller than it, shown whole, scaled down.
+  const fit = (w = $("Calorvin")) => w.style.setProperty("--fit", Math.min(1, innerWidth / w.offsetWidth, innerHeight / w.offsetHeight));
+  addEventListener("resize", () => fit()), fit();
 })();

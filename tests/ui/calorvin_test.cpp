@@ -751,18 +751,13 @@ private slots:
             QTest::keyClick(menu, Qt::Key_Return);
         }
         for (const bool menuKey : {true, false}) { // on a button; the display's menu key asks the focused control
-            m_window->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            press(Qt::Key_unknown, {}); // the window active again, the focus in a box
             QWidget* button = m_window->findChild<QWidget*>("CmdUscita");
-            button->setFocus();
             QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, {}, button->mapToGlobal(QPoint()));
-            if (menuKey)
-                QApplication::sendEvent(button, &fromKeyboard);
-            else
-                QTest::keyClick(button, Qt::Key_F10, Qt::ShiftModifier);
+            button->setFocus(), menuKey ? void(QApplication::sendEvent(button, &fromKeyboard))
+                                        : QTest::keyClick(button, Qt::Key_F10, Qt::ShiftModifier);
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            QVERIFY2(menu && menu->actions().value(0) && menu->actions().value(0)->text() == "Copia la prova",
-                     menuKey ? "the menu key" : "Shift+F10");
+            QVERIFY2(menu && menu->actions().value(0)->text() == "Copia la prova", menuKey ? "the menu key" : "Shift+F10");
             QTest::keyClick(menu, Qt::Key_Escape);
         }
         QCOMPARE(QGuiApplication::clipboard()->text(),

@@ -8,7 +8,7 @@
 // Quirks met, and what the interface does about them:
 // - Firefox over BiDi: Enter or Space sent to a focused button does not
 //   activate it, even on a plain page; a click does (quirks.enterPressesButton).
-//   It knows no Menu key ("Unknown key: ContextMenu"): only Shift+F10 there.
+//   Its keyboard knows no Menu key ("Unknown key: ContextMenu").
 //   The first tab ignores the default viewport: it is set once the tab is open.
 // - WebKitGTK: the page's language is the LANG of the process that starts the
 //   driver (LANGUAGE is ignored under C; C and C.UTF-8 give navigator.language
@@ -28,7 +28,6 @@ import { join } from "node:path";
 import puppeteer from "puppeteer-core";
 
 const MINIBROWSER = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser";
-const VIEWPORT = { width: 800, height: 700 };
 
 // Opens ENGINE with the browser's language LANGUAGE (a BCP 47 tag, or "C").
 export async function launch(engine, language) {
@@ -44,37 +43,32 @@ async function pptr(engine, language) {
       `--user-data-dir=${mkdtempSync(join(tmpdir(), "calorvin-chromium-"))}`],
     extraPrefsFirefox: { "intl.accept_languages": language, "intl.locale.requested": language } });
   const page = (await browser.pages())[0] ?? await browser.newPage();
-  await page.setViewport(VIEWPORT);
+  await page.setViewport({ width: 800, height: 700 });
   const errors = [];
   page.on("pageerror", (e) => errors.push(String(e.message ?? e)));
   page.on("console", (m) => { if (m.type() === "error") errors.push(m.text()); });
   if (!firefox) await page.setOfflineMode(true);
   const element = async (id) => (await page.$(`#${id}`)) ?? Promise.reject(new Error(`no element #${id}`));
   return {
-    engine, quirks: { enterPressesButton: !firefox, menuKey: !firefox }, open: (url) => page.goto(url),
+    engine, quirks: { enterPressesButton: !firefox }, open: (url) => page.goto(url),
     js: (body, ...args) => page.evaluate(`(async function () { ${body} }).apply(null, ${JSON.stringify(args)})`),
-    async press(chord) {
+    async press(chord) { // "Control+Shift+C": the modifiers held while the last key is pressed
       const keys = chord.split("+");
-      for (const k of keys.slice(0, -1)) await page.keyboard.down(k);
-      await page.keyboard.press(keys.at(-1));
-      for (const k of keys.slice(0, -1).reverse()) await page.keyboard.up(k);
+      const steps = [...keys.slice(0, -1).map((k) => [k, "down"]), [keys.at(-1), "press"], ...keys.slice(0, -1).reverse().map((k) => [k, "up"])];
+      for (const [k, how] of steps) await page.keyboard[how](k);
     },
-    type: (text) => page.keyboard.type(text), click: async (id, button = "left") => (await element(id)).click({ button }),
+    type: (text) => page.keyboard.type(text), click: async (id) => (await element(id)).click(),
     upload: async (id, path) => (await element(id)).uploadFile(path),
     // Whether the accessibility tree holds an object of this role and name that is the element ID.
-    async named(id, role, name) {
-      for (const e of await page.$$(`aria/${name}[role="${role}"]`))
-        if (await e.evaluate((n) => n.id) === id) return true;
-      return false;
-    },
+    named: async (id, role, name) => (await Promise.all((await page.$$(`aria/${name}[role="${role}"]`))
+      .map((e) => e.evaluate((n) => n.id)))).includes(id),
     viewport: (width, height) => page.setViewport({ width, height }), screenshot: (path) => page.screenshot({ path }),
     errors: () => errors, close: () => browser.close(),
   };
 }
 
 // W3C WebDriver's key codes for the keys the cases press.
-const CODES = { Control: "\uE009", Shift: "\uE008", Enter: "\uE007", Escape: "\uE00C", Tab: "\uE004",
-                F10: "\uE03A", Backspace: "\uE003" };
+const CODES = { Control: "\uE009", Shift: "\uE008", Enter: "\uE007", Escape: "\uE00C", Tab: "\uE004", F10: "\uE03A" };
 
 async function webkit(language) {
   const port = 4500 + Math.floor(Math.random() * 20000);
@@ -102,32 +96,23 @@ async function webkit(language) {
     const [iw, ih] = await js("return [innerWidth, innerHeight]");
     await w("POST", `${s}/window/rect`, { width: 2 * width - iw, height: 2 * height - ih });
   }
-  await viewport(VIEWPORT.width, VIEWPORT.height);
+  await viewport(800, 700);
   const code = (k) => CODES[k] ?? (k.length === 1 ? k : Promise.reject(new Error(`no WebDriver key ${k}`)));
   return {
-    engine: "webkit", quirks: { enterPressesButton: true, menuKey: false, wholePixelAdvances: true },
+    engine: "webkit", quirks: { enterPressesButton: true, wholePixelAdvances: true },
     async open(url) {
       await w("POST", `${s}/url`, { url });
       await js("window.calorvinErrors = []; for (const e of ['error', 'unhandledrejection'])"
                + " addEventListener(e, (x) => calorvinErrors.push(String(x.message ?? x.reason)))");
     },
     js,
-    async press(chord) {
-      const ks = await Promise.all(chord.split("+").map(code));
-      await keys([...ks.map((value) => ({ type: "keyDown", value })), ...ks.reverse().map((value) => ({ type: "keyUp", value }))]);
-    },
+    press: (chord) => Promise.all(chord.split("+").map(code)).then((ks) =>
+      keys([...ks.map((value) => ({ type: "keyDown", value })), ...ks.reverse().map((value) => ({ type: "keyUp", value }))])),
     type: (text) => keys([...text].flatMap((value) => [{ type: "keyDown", value }, { type: "keyUp", value }])),
-    async click(id, button = "left") {
-      if (button === "left") return w("POST", `${s}/element/${await element(id)}/click`, {});
-      const origin = { "element-6066-11e4-a52e-4f741e2d02cf": await element(id) };
-      return w("POST", `${s}/actions`, { actions: [{ type: "pointer", id: "mouse", actions: [
-        { type: "pointerMove", origin, x: 0, y: 0 }, { type: "pointerDown", button: 2 }, { type: "pointerUp", button: 2 }] }] });
-    },
+    click: async (id) => w("POST", `${s}/element/${await element(id)}/click`, {}),
     upload: async (id, path) => w("POST", `${s}/element/${await element(id)}/value`, { text: path }),
-    async named(id, role, name) {
-      const e = await element(id);
-      return await w("GET", `${s}/element/${e}/computedrole`) === role && await w("GET", `${s}/element/${e}/computedlabel`) === name;
-    },
+    named: (id, role, name) => element(id).then(async (e) =>
+      await w("GET", `${s}/element/${e}/computedrole`) === role && await w("GET", `${s}/element/${e}/computedlabel`) === name),
     viewport,
     screenshot: async (path) => writeFileSync(path, Buffer.from(await w("GET", `${s}/screenshot`), "base64")),
     errors: () => js("return window.calorvinErrors ?? []"),

@@ -22,14 +22,9 @@ const TYPED_OVER = "I dati in uscita sono stati modificati dopo l'ultimo calcolo
 const NOT_COMPUTED = "L'ultimo calcolo non ha prodotto risultati, quindi i dati in uscita non corrispondono ai dati in"
                    + " ingresso: correggere i dati in ingresso e " + PRESS;
 const WARNINGS = [ // an empty form: every check but the final weight's, in check order
-  "Il valore immesso del peso iniziale deve essere maggiore di zero",
-  "Il valore immesso della massa del combustibile in kg/h deve essere maggiore di zero",
-  "Il valore immesso del potere calorifico del combustibile deve essere maggiore di zero",
-  "Il valore immesso del salto termico deve essere maggiore di zero",
-  "Il valore immesso della portata in l/h deve essere maggiore di zero",
-  "Il valore immesso del rendimento deve essere maggiore di zero",
-  "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero",
-];
+  ...["del peso iniziale", "della massa del combustibile in kg/h", "del potere calorifico del combustibile", "del salto termico",
+      "della portata in l/h", "del rendimento"].map((what) => `Il valore immesso ${what} deve essere maggiore di zero`),
+  "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero"];
 const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
 const active = (d) => d.js("return document.activeElement.id");
 const boxOpen = (d) => d.js("return document.getElementById('warning').open");
@@ -38,23 +33,19 @@ async function until(d, body, what, ms = 10000) {
     if (await d.js(body)) return;
   throw new Error(`waited ${ms} ms for ${what}`);
 }
-
+const boxShown = (d, what) => until(d, "return document.getElementById('warning').open", what);
 // Types TEXT at the end of box ID, as a user who clicked into it.
-async function type(d, id, text) {
-  await d.js("const b = document.getElementById(arguments[0]); b.focus(); b.setSelectionRange(b.value.length, b.value.length)", id);
-  await d.type(text);
-}
+const type = async (d, id, text) => d.type(text, await d.js("const b = document.getElementById(arguments[0]); b.focus();"
+  + " b.setSelectionRange(b.value.length, b.value.length)", id));
 
-// Each warning box in turn, as assistive tools see it; dismissed with Esc and Enter by turns.
+// Each warning box in turn, as assistive tools see it; dismissed with Esc and Enter (or OK clicked) by turns.
 async function dismissWarnings(d) {
   const seen = [];
   while (await boxOpen(d)) {
-    const [title, text, focused] = await d.js("const t = (id) => document.getElementById(id).textContent;"
-      + " return [t('warningTitle'), t('warningText'), document.activeElement.textContent]");
-    seen.push([await d.named("warning", "alertdialog", title) ? "alertdialog" : "?", title, text, focused]);
-    if (seen.length % 2) await d.press("Escape");
-    else if (d.quirks.enterPressesButton) await d.press("Enter");
-    else await d.click("warningOk");
+    const shown = await d.js("return ['warningTitle', 'warningText'].map((id) => document.getElementById(id).textContent)"
+                             + ".concat(document.activeElement.textContent)");
+    seen.push([await d.named("warning", "alertdialog", shown[0]) ? "alertdialog" : "?", ...shown]);
+    await (seen.length % 2 ? d.press("Escape") : d.quirks.enterPressesButton ? d.press("Enter") : d.click("warningOk"));
   }
   return seen;
 }
@@ -78,12 +69,11 @@ async function referenceResults(d, separator) {
 async function emptyFormWarnings(d) {
   await d.js("const b = document.getElementById('CmdCalcola'); b.focus(); b.click(); b.click();"
     + " document.dispatchEvent(new KeyboardEvent('keydown', { ctrlKey: true, shiftKey: true, code: 'KeyC' }))");
-  await until(d, "return document.getElementById('warning').open", "a warning");
+  await boxShown(d, "a warning");
   const seen = await dismissWarnings(d);
   await d.press("Control+Shift+C"); // once the boxes are gone, refused: nothing computed
-  await until(d, "return document.getElementById('warning').open", "a warning");
-  seen.push(...await dismissWarnings(d));
-  const want = [...WARNINGS.map((t) => ["alertdialog", "Attenzione !!!", t, "OK"]), ["alertdialog", "Attenzione !!!", NOT_COMPUTED, "OK"]];
+  seen.push(...await boxShown(d, "a warning").then(() => dismissWarnings(d)));
+  const want = [...WARNINGS, NOT_COMPUTED].map((t) => ["alertdialog", "Attenzione !!!", t, "OK"]);
   const faults = same(seen, want) ? [] : [`warnings ${JSON.stringify(seen)}`];
   if (await active(d) !== "CmdCalcola") faults.push("the focus is not back on Calcola");
   if (await d.js("return arguments[0].some((id) => document.getElementById(id).value)", Object.keys(RESULTS)))
@@ -98,8 +88,7 @@ async function copyShortcut(d, id, chord = "Control+Shift+C") {
     + " const cells = (r) => [...r.cells].map((c) => c.textContent).join('\\t') + '\\n';"
     + " window.copied = [t.getData('text/plain'), [...new DOMParser().parseFromString("
     + " t.getData('text/html'), 'text/html').querySelectorAll('tr')].map(cells).join('')]; }, { once: true })");
-  await d.js("document.getElementById(arguments[0]).focus()", id);
-  await d.press(chord);
+  await d.press(chord, await d.js("document.getElementById(arguments[0]).focus()", id));
   await until(d, "return window.copied || document.getElementById('warning').open", "a copy or a warning");
   return [await d.js("return window.copied"), (await dismissWarnings(d)).map((s) => s[2])];
 }
@@ -120,10 +109,9 @@ async function recordAsTheWindow(d) {
   await d.js("document.getElementById('TxtB').select()");
   [copied, seen] = await copyShortcut(d, "TxtB", "Control+c"); // the browser's own copy: no data of ours
   expect(same(copied, ["", ""]) && !seen.length, `Ctrl+C copied ${JSON.stringify(copied)}, warnings ${seen}`);
-  for (let i = 0; i < 2; i++) { // the printed record, made afresh for each print
+  for (const _ of [1, 2]) { // the printed record, made afresh for each print
     await d.js("document.querySelector('#record ul')?.remove(); dispatchEvent(new Event('beforeprint'))");
-    await until(d, "return document.querySelector('#record li') !== null", "the printed record");
-  }
+    await until(d, "return document.querySelector('#record li') !== null", "the printed record"); }
   const printed = await d.js("const r = document.getElementById('record'), h = document.getElementById('recordHead');"
     + " return [r.querySelectorAll('table').length, r.querySelector('li').textContent,"
     + " [...h.querySelectorAll('span')].map((s) => s.textContent).join('|').replace(document.title + '|', '')]");
@@ -147,7 +135,7 @@ async function batch(d) {
   writeFileSync(path, lines.join("\n")); // no line break after the last test
   await d.js("window.blobs = []; const make = URL.createObjectURL; URL.createObjectURL = (b) => { blobs.push(b); return make(b); }");
   await d.upload("csvFile", path);
-  await until(d, "return document.getElementById('warning').open", "the refused line's box");
+  await boxShown(d, "the refused line's box");
   const got = await d.js("return await window.blobs[0].text()");
   const test = [...Object.values(REFERENCE), ...Object.values(RESULTS)].join(";") + ";";
   const want = [lines[0] + ";P;Mw;Pw;Pa;COppm;Dp;Etaw;Avvisi", test, ";".repeat(15) + "virgolette non chiuse", test].join("\n") + "\n";
@@ -157,17 +145,14 @@ async function batch(d) {
   const wide = join(dirname(path), "prova 16.csv"); // refused by its name
   writeFileSync(wide, "\ufeff" + lines[1], "utf16le");
   await d.upload("csvFile", wide);
-  await until(d, "return document.getElementById('warning').open", "the UTF-16 file's box");
-  seen = (await dismissWarnings(d)).map((s) => s[2]);
+  seen = await boxShown(d, "the UTF-16 file's box").then(() => dismissWarnings(d)).then((boxes) => boxes.map((s) => s[2]));
   if (!same(seen, ['calorvin: "prova 16.csv" è in UTF-16: salvarlo come CSV UTF-8'])) faults.push(`UTF-16: ${seen}`);
   writeFileSync(path, lines[0] + "\n" + (lines[1] + "\n").repeat(120000)); // 3.6 MB
   await d.js("window.blobs = []");
   await d.upload("csvFile", path);
-  try {
-    await until(d, "return window.blobs.length", "a large file's results", 30000);
-    const big = await d.js("return (await window.blobs[0].text()).split('\\n').slice(1, -1)");
-    if (big.length !== 120000 || new Set(big).size !== 1 || big[0] !== test) faults.push(`${big.length} results of a large file`);
-  } catch { faults.push("no results for a large file"); }
+  await until(d, "return window.blobs.length", "a large file's results", 30000);
+  const big = await d.js("return (await window.blobs[0].text()).split('\\n').slice(1, -1)");
+  if (big.length !== 120000 || new Set(big).size !== 1 || big[0] !== test) faults.push(`${big.length} results of a large file`);
   const blocked = await d.js("const blocked = []; addEventListener('securitypolicyviolation', (e) => blocked.push(e.blockedURI));"
     + " await Promise.allSettled(['https://example.org/', 'http://example.org/'].map((u) => fetch(u)));"
     + " await new Promise((r) => setTimeout(r, 200)); return blocked");
@@ -187,11 +172,10 @@ async function tabOrder(d, layout) {
   for (const step of [() => d.click("TxtPin"), () => d.press("Enter"), () => d.press("Escape"), () => d.click("LBLPeso")]) await step();
   if (await active(d) !== "TxtPin" || await boxOpen(d)) faults.push("Enter, Esc or a label's click did something");
   // A double-click selects the run of non-blanks clicked in, from the start of the box on.
-  for (const [at, run] of [[2, [0, 4]], [6, [5, 7]]]) {
-    const got = await d.js("const b = document.getElementById('TxtPin'); b.value = '12.5 kg'; b.setSelectionRange(arguments[0],"
-      + " arguments[0]); b.dispatchEvent(new MouseEvent('dblclick')); return [b.selectionStart, b.selectionEnd]", at);
-    if (!same(got, run)) faults.push(`a double-click at ${at} in '12.5 kg' selects ${got}`);
-  }
+  for (const [at, run] of [[2, [0, 4]], [6, [5, 7]]])
+    await d.js("const b = document.getElementById('TxtPin'); b.value = '12.5 kg'; b.setSelectionRange(arguments[0], arguments[0]);"
+      + " b.dispatchEvent(new MouseEvent('dblclick')); return [b.selectionStart, b.selectionEnd]", at)
+      .then((got) => same(got, run) || faults.push(`a double-click at ${at} in '12.5 kg' selects ${got}`));
   return faults;
 }
 
@@ -203,11 +187,8 @@ async function geometry(d, layout) {
   for (const c of layout) {
     const [x, y, width, height, style, baseline] = await d.js(`const e = document.getElementById(arguments[0]), line = arguments[1];
       const r = e.getBoundingClientRect(), s = getComputedStyle(e);
-      let baseline = null;
-      if (arguments[2]) { // an empty inline block sits on the first baseline
-        const mark = document.createElement('span'); mark.style.display = 'inline-block';
-        e.prepend(mark); baseline = mark.getBoundingClientRect().bottom - r.top; mark.remove();
-      }
+      const mark = Object.assign(document.createElement('span'), { style: 'display: inline-block' }); // on the first baseline
+      const baseline = arguments[2] && (e.prepend(mark), mark.getBoundingClientRect().bottom - r.top); mark.remove();
       return [r.x, r.y, r.width, r.height, [line ? s.backgroundColor : s.color, line ? '' : s.textAlign,
               s.fontFamily ? s.fontSize + ' ' + s.fontWeight + ' ' + s.fontStyle : ''], baseline]`,
       c.name, c.kind === "line", c.baseline);
@@ -219,9 +200,8 @@ async function geometry(d, layout) {
     if (c.baseline && Math.abs(baseline - c.baseline) > 0.5)
       faults.push(`${c.name}'s first baseline ${baseline} px down, the window's ${c.baseline}`);
     // Accessible names collapse runs of blanks ("Portata  Q").
-    if (c.kind === "box" && !(await d.named(c.name, "textbox", c.caption.split(/\s+/).filter(Boolean).join(" "))
-                              && await d.js("return document.getElementById(arguments[0]).getAttribute('aria-description')", c.name)))
-      faults.push(`${c.name} is not named ${c.caption}`);
+    if (c.kind === "box" && !(await d.named(c.name, "textbox", c.caption.replace(/\s+/g, " ").trim())
+        && await d.js("return document.getElementById(arguments[0]).getAttribute('aria-description')", c.name))) faults.push(`${c.name} unnamed`);
   }
   const widths = readFileSync(join(HERE, "..", "ui", "caption_widths.tsv"), "utf8").split("\n")
     .filter((l) => l && !l.startsWith("#")).map((l) => l.split("\t"));
@@ -238,20 +218,14 @@ async function geometry(d, layout) {
   }).map((e) => e.id + "'s caption wraps or is cut")`));
 }
 
-// The additions' menu from the keyboard: Shift+F10 and the Menu key in a box
-// open it with its first item focused; Esc closes it and gives the focus back.
-async function keyboardMenu(d) {
-  const faults = [];
-  for (const chord of ["Shift+F10", ...d.quirks.menuKey ? ["ContextMenu"] : []]) {
-    await d.js("document.getElementById('CmdCancella').focus()"); // a box keeps its own menu
-    await d.press(chord);
-    const [shown, focused] = await d.js("const m = document.getElementById('menu');"
-      + " return [!m.hidden, m.contains(document.activeElement) && document.activeElement === m.firstElementChild]");
-    await d.press("Escape");
-    const closed = await d.js("return document.getElementById('menu').hidden") && await active(d) === "CmdCancella";
-    if (!shown || !focused || !closed) faults.push(`${chord}: menu shown ${shown}, first item focused ${focused}, closed back ${closed}`);
-  }
-  return faults;
+// The additions' menu from the keyboard, on a button (a box keeps its own):
+// open with its first item focused; Esc closes it and gives the focus back.
+async function keyboardMenu(d, chord) {
+  await d.press(chord, await d.js("document.getElementById('CmdCancella').focus()"));
+  const shown = await d.js("const m = document.getElementById('menu'); return !m.hidden && document.activeElement === m.firstChild");
+  await d.press("Escape");
+  const closed = await d.js("return document.getElementById('menu').hidden") && await active(d) === "CmdCancella";
+  return shown && closed ? [] : [`${chord}: menu shown with its first item focused ${shown}, closed back ${closed}`];
 }
 
 // A viewport smaller than the window scales it down whole, centred; a larger
@@ -259,15 +233,11 @@ async function keyboardMenu(d) {
 async function smallViewport(d) {
   const faults = [];
   for (const [w, h] of [[400, 300], [1000, 400], [900, 800]]) {
-    await d.viewport(w, h);
-    await new Promise((r) => setTimeout(r, 200));
-    const [x, y, width, height, vw, vh, scrolls] = await d.js("const r = document.getElementById('CmdUscita').offsetParent"
-      + ".getBoundingClientRect(); const e = document.scrollingElement; return [r.x, r.y, r.width, r.height, innerWidth, innerHeight,"
-      + " e.scrollWidth > e.clientWidth || e.scrollHeight > e.clientHeight]");
-    const scale = Math.min(1, vw / 632, vh / 597);
-    const want = [(vw - 632 * scale) / 2, (vh - 597 * scale) / 2, 632 * scale, 597 * scale];
-    if (scrolls || [x, y, width, height].some((g, i) => Math.abs(g - want[i]) > 1.5))
-      faults.push(`in ${vw} x ${vh}: the window at ${[x, y, width, height]}, scroll bars ${scrolls}; expected ${want}`);
+    await d.viewport(w, h).then(() => new Promise((r) => setTimeout(r, 200)));
+    const [vw, vh, scrolls, ...got] = await d.js("const r = document.getElementById('Calorvin').getBoundingClientRect(), e = document"
+      + ".scrollingElement; return [innerWidth, innerHeight, e.scrollWidth > e.clientWidth || e.scrollHeight > e.clientHeight, r.x, r.y, r.width, r.height]");
+    const scale = Math.min(1, vw / 632, vh / 597), want = [(vw - 632 * scale) / 2, (vh - 597 * scale) / 2, 632 * scale, 597 * scale];
+    if (scrolls || got.some((g, i) => Math.abs(g - want[i]) > 1.5)) faults.push(`in ${vw} x ${vh}: the window at ${got}, scrolls ${scrolls}; want ${want}`);
   }
   return faults;
 }
@@ -282,11 +252,8 @@ async function readingOrder(d, layout) {
     return [[...document.getElementById('Calorvin').querySelectorAll(':scope > :not([aria-hidden])')]
       .map((e) => e.textContent.replace(/\\s+/g, ' ').trim()).filter(Boolean), shown.map((e) => [e.offsetTop, e.offsetLeft, e.id])]`);
   const faults = [];
-  places.reduce((row, [top, left, id], i) => {
-    const [, prevLeft, prevId] = places[i - 1] ?? [];
-    if (i && (top < row || (top - row <= 8 && left < prevLeft))) faults.push(`${id} read after ${prevId}`);
-    return i && top - row <= 8 ? row : top;
-  }, 0);
+  places.reduce((row, [top, left, id], i) => (i && (top < row || (top - row <= 8 && left < places[i - 1][1]))
+    && faults.push(`${id} read after ${places[i - 1][2]}`), i && top - row <= 8 ? row : top), 0);
   for (const text of ["CO al 13% di O2", "P = Rendimento x B x H / 100 x 3600", "Rend. Acqua = Pw / P x 100",
                       "CO al 13% di O2 [ppm] = CO al 13% di O2 [mg/m³] / 1,25"])
     if (!read.includes(text)) faults.push(`"${text}" is not read as one text`);
@@ -308,7 +275,9 @@ const CASES = {
   reference_point: ["en-US", (d) => referenceResults(d, ".")],
   reference_comma: ["it-IT", (d) => referenceResults(d, ",")],
   reference_c_locale: ["C", (d) => referenceResults(d, ".")], // a language tag no number format knows
-  keyboard_menu: ["en-US", keyboardMenu],
+  keyboard_menu: ["en-US", (d) => keyboardMenu(d, "Shift+F10")],
+  menu_key: ["en-US", (d) => keyboardMenu(d, "ContextMenu"), { // a keyboard's Menu key
+    firefox: "puppeteer's BiDi keyboard knows no Menu key", webkit: "W3C WebDriver has no code for the Menu key" }],
   small_viewport: ["en-US", smallViewport],
   reading_order: ["en-US", readingOrder],
   empty_form_warnings: ["it-IT", emptyFormWarnings],
@@ -320,10 +289,8 @@ const CASES = {
 
 async function main([engine, page, layoutJson, name]) {
   const [language, check, skips = {}] = CASES[name] ?? [];
-  if (!check || !["chromium", "firefox", "webkit"].includes(engine)) {
-    console.error(`usage: node page_test.mjs chromium|firefox|webkit PAGE LAYOUT_JSON CASE\ncases: ${Object.keys(CASES).join(", ")}`);
-    return 2;
-  }
+  if (!check || !["chromium", "firefox", "webkit"].includes(engine))
+    return console.error(`usage: node page_test.mjs chromium|firefox|webkit PAGE LAYOUT_JSON CASE\ncases: ${Object.keys(CASES)}`) ?? 2;
   if (skips[engine]) return console.log(`${name}: skipped in ${engine}: ${skips[engine]}`) ?? 77;
   const d = await launch(engine, language);
   let faults;
