@@ -751,7 +751,8 @@ private slots:
             QTest::keyClick(menu, Qt::Key_Return);
         }
         for (const bool menuKey : {true, false}) { // on a button; the display's menu key asks the focused control
-            press(Qt::Key_unknown, {}); // the window active again, the focus in a box
+            m_window->activateWindow(); // again after the menu
+            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
             QWidget* button = m_window->findChild<QWidget*>("CmdUscita");
             QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, {}, button->mapToGlobal(QPoint()));
             button->setFocus(), menuKey ? void(QApplication::sendEvent(button, &fromKeyboard))

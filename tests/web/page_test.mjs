@@ -102,8 +102,7 @@ async function recordAsTheWindow(d) {
   await dismissWarnings(d);
   const table = readFileSync(join(HERE, "..", "ui", "recorded.tsv"), "utf8") // the window's test's, "_" its separator
     .replaceAll("_", ".").replace("\t250\t", "\t250 µ\t");
-  const faults = [];
-  const expect = (ok, what) => { if (!ok) faults.push(what); };
+  const faults = [], expect = (ok, what) => ok || faults.push(what);
   let [copied, seen] = await copyShortcut(d, "TxtPin");
   expect(same(copied, [table, table]) && !seen.length, `copied ${JSON.stringify(copied)}, warnings ${seen}`);
   await d.js("document.getElementById('TxtB').select()");
