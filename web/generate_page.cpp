@@ -50,11 +50,11 @@ std::string Base64(std::string_view bytes)
     return out;
 }
 
-// Every printable character of ASCII and Latin-1, as UTF-8: what a box may show.
-std::string Latin1()
+// Every printable character of ASCII and, if asked, Latin-1, as UTF-8: what a box may show.
+std::string Typed(calorvin::web::Face::Typed typed)
 {
     std::string text;
-    for (unsigned c = 0x20; c <= 0xFF; ++c) {
+    for (unsigned c = 0x20; c <= (typed == calorvin::web::Face::Latin1 ? 0xFF : 0x7E); ++c) {
         if (c < 0x7F)
             text.push_back(static_cast<char>(c));
         else if (c >= 0xA0) {
@@ -62,7 +62,7 @@ std::string Latin1()
             text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
         }
     }
-    return text + "…";
+    return typed == calorvin::web::Face::Latin1 ? text + "…" : text;
 }
 
 // Every place of the placeholder in the template; what is put in is not searched again.
@@ -94,7 +94,8 @@ int main(int argc, char** argv)
         const std::size_t n = static_cast<std::size_t>(std::atoi(argv[2]));
         if (n >= Faces.size())
             return 2;
-        std::string text = calorvin::web::FaceText(Faces[n]) + (Faces[n].typedIn ? Latin1() : "");
+        std::string text = calorvin::web::FaceText(Faces[n]) +
+                           (Faces[n].typed == calorvin::web::Face::CaptionsOnly ? "" : Typed(Faces[n].typed));
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }

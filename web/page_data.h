@@ -30,7 +30,7 @@ struct Face {
     bool bold, italic;        // the weight and style the page asks of it
     bool drawnFromRegular;    // made bold or slanted from the regular file, as the window draws it
     int ascent, descent;      // the vertical metrics put into it, in percent of its em; 0: its own
-    bool typedIn;             // a box's or a title's face: every Latin-1 character, not only the captions'
+    enum Typed { CaptionsOnly, Ascii, Latin1 } typed; // beyond the captions: a box's text, a title's
     std::string_view family() const; // the CSS family name inside the page
     int stretch() const;      // percent of its width it is drawn at, as the window draws it
 };
