@@ -71,8 +71,8 @@ private:
     BoxTexts boxTexts() const;    // entries, then results
     bool refuseToRecord();        // true after a warning box saying why the boxes are no test on record
 
-    std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
-    std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
+    std::array<QLineEdit*, EntryCount> m_entries{};  // in the order of the core's table of entries
+    std::array<QLineEdit*, ResultCount> m_results{}; // in the order of its results
     std::vector<QLineEdit*> m_clearOrder; // the boxes by rising TabIndex, as Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
