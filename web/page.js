@@ -187,14 +187,19 @@
   });
 
   // The additions, by shortcut and by the menu of a right click outside the boxes.
-  const additions = [copyTest, printTest, () => $("csvFile").click()];
+  // The menu's captions, order and keys are the window's table's.
+  const byCommand = { copyTest, printTest, evaluateCsv: () => $("csvFile").click() };
   const menu = $("menu");
-  data.menu.forEach((text, i) => {
-    const item = Object.assign(document.createElement("div"), { textContent: text, tabIndex: -1 });
+  const byKeys = new Map();
+  data.menu.forEach(({ command, caption, keys }) => {
+    const item = Object.assign(document.createElement("div"), { textContent: caption, tabIndex: -1 });
     item.setAttribute("role", "menuitem");
-    item.addEventListener("click", () => { menu.hidden = true; additions[i](); });
+    item.addEventListener("click", () => { menu.hidden = true; byCommand[command](); });
     menu.append(item);
+    keys.forEach((k) => byKeys.set(k, byCommand[command]));
   });
+  const keysOf = (e) => [e.ctrlKey && "Ctrl", e.shiftKey && "Shift", e.altKey && "Alt",
+    e.code.replace(/^Key/, "")].filter(Boolean).join("+");
   $("Calorvin").addEventListener("contextmenu", (e) => {
     if (e.target.matches("input") || busy || ended) return;
     e.preventDefault();
@@ -220,15 +225,9 @@
         e.preventDefault();
         (e.shiftKey ? cycle[cycle.length - 1] : cycle[0]).focus();
       }
-    } else if (e.ctrlKey && e.shiftKey && e.code === "KeyC") {
+    } else if (byKeys.has(keysOf(e))) {
       e.preventDefault();
-      copyTest();
-    } else if (e.ctrlKey && !e.shiftKey && (e.code === "KeyS" || e.code === "KeyP")) {
-      e.preventDefault();
-      printTest();
-    } else if (e.ctrlKey && !e.shiftKey && e.code === "KeyO") {
-      e.preventDefault();
-      additions[2]();
+      byKeys.get(keysOf(e))();
     }
   });
 
