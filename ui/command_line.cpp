@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "batch.h"
+#include "quantities.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -11,6 +12,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -27,16 +29,26 @@ namespace calorvin::ui {
 
 namespace {
 
-constexpr std::string_view Help =
-    "Uso: calorvin [--csv FILE [--decimal-point]]\n"
-    "Senza opzioni apre la finestra di calcolo.\n"
-    "  --csv FILE        valuta una prova per riga di FILE (- per lo standard input):\n"
-    "                    otto campi Pin, Pout, B, H, N, Q, Eta, CO separati da ; , o tab,\n"
-    "                    e riscrive ogni riga con i sette risultati e gli avvisi\n"
-    "  --decimal-point   con --csv, risultati col punto invece del separatore regionale\n"
-    "  --help            mostra questo aiuto\n"
-    "  --version         mostra la versione\n"
-    "Valgono anche le opzioni di Qt per la finestra (-platform, -style, ...).\n";
+// The fields of --csv's lines, named from the core's table of entries: "otto
+// campi Pin, Pout, B, H, N, Q, Eta, CO", and the count of its results.
+std::string Help()
+{
+    constexpr std::array<std::string_view, 13> Numbers = {"zero", "un",   "due",  "tre",  "quattro", "cinque", "sei",
+                                                          "sette", "otto", "nove", "dieci", "undici", "dodici"};
+    static_assert(EntryCount < Numbers.size() && ResultCount < Numbers.size());
+    std::string fields;
+    for (const EntryQuantity& entry : Entries)
+        fields += (fields.empty() ? "" : ", ") + std::string(entry.symbol);
+    return "Uso: calorvin [--csv FILE [--decimal-point]]\n"
+           "Senza opzioni apre la finestra di calcolo.\n"
+           "  --csv FILE        valuta una prova per riga di FILE (- per lo standard input):\n"
+           "                    " + std::string(Numbers[EntryCount]) + " campi " + fields + " separati da ; , o tab,\n"
+           "                    e riscrive ogni riga con i " + std::string(Numbers[ResultCount]) + " risultati e gli avvisi\n"
+           "  --decimal-point   con --csv, risultati col punto invece del separatore regionale\n"
+           "  --help            mostra questo aiuto\n"
+           "  --version         mostra la versione\n"
+           "Valgono anche le opzioni di Qt per la finestra (-platform, -style, ...).\n";
+}
 
 // A stream buffer over a C stream, for standard input and output without
 // <iostream>: its start-up work (the standard streams and their locale) would
@@ -238,7 +250,8 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
     if (csv && (help || version))
         return Refuse(help ? "--csv non va con --help" : "--csv non va con --version");
     if (help) {
-        std::fwrite(Help.data(), 1, Help.size(), stdout);
+        const std::string usage = Help();
+        std::fwrite(usage.data(), 1, usage.size(), stdout);
         return 0;
     }
     if (version) {
