@@ -37,7 +37,8 @@ void ReportMissing(std::string_view face, std::string_view package, const QStrin
 
 QString Family(const look::StandIn& standIn)
 {
-    return QString::fromUtf8(standIn.family.data(), static_cast<qsizetype>(standIn.family.size()));
+    const std::string_view family = look::FamilyOf(standIn);
+    return QString::fromUtf8(family.data(), static_cast<qsizetype>(family.size()));
 }
 
 // One family per face, chosen once: a list of families would let Qt take a
@@ -60,7 +61,7 @@ QString FirstPresent(const QStringList& present, look::Face face)
         if (&s == chosen)
             break;
         if (s.face == face && !s.package.empty()) // none present: the face fontconfig puts in the last one's place
-            ReportMissing(s.family, s.package, chosen ? family : QFontInfo(QFont(family)).family());
+            ReportMissing(look::FamilyOf(s), s.package, chosen ? family : QFontInfo(QFont(family)).family());
     }
     return family;
 }
@@ -88,7 +89,8 @@ const Families& ChosenFamilies()
             font.setBold(file.bold);
             const QFontInfo info(font);
             const QString used = info.styleName();
-            const std::string missing = std::string(look::StandIns[file.standIn].family) + ' ' + std::string(file.style);
+            const std::string missing =
+                std::string(look::FamilyOf(look::StandIns[file.standIn])) + ' ' + std::string(file.style);
             if (file.italic && (used.contains(QLatin1String("Oblique")) || used.contains(QLatin1String("Italic"))))
                 ReportMissing(missing, look::PackageOf(file), info.family() + QLatin1Char(' ') + used);
             else
