@@ -108,19 +108,23 @@ static_assert(StretchOf(Face::Sans) == 90 && StretchOf(Face::Verdana) == 100 && 
 // stays the second choice.
 struct StandIn {
     Face face;
-    std::string_view family; // as fontconfig names it
+    std::string_view family; // as fontconfig names it; empty: the face itself, by its name
     std::string_view package;
 };
 inline constexpr std::array StandIns = {
     StandIn{Face::Sans, "Tahoma", "fonts-wine"},
     StandIn{Face::Sans, "DejaVu Sans Condensed", "fonts-dejavu-extra"},
-    StandIn{Face::Verdana, "Verdana", {}},
+    StandIn{Face::Verdana, {}, {}},
     StandIn{Face::Verdana, "DejaVu Sans", "fonts-dejavu-core"},
-    StandIn{Face::Garamond, "Garamond", {}},
+    StandIn{Face::Garamond, {}, {}},
     StandIn{Face::Garamond, "Linux Libertine O", "fonts-linuxlibertine"},
     StandIn{Face::Garamond, "EB Garamond 12", "fonts-ebgaramond"},
     StandIn{Face::Garamond, "DejaVu Serif", "fonts-dejavu-core"},
 };
+constexpr std::string_view FamilyOf(const StandIn& standIn)
+{
+    return standIn.family.empty() ? NameOf(standIn.face) : standIn.family;
+}
 enum : std::size_t { Tahoma = 0, DejaVuSans = 3, LinuxLibertine = 5 }; // rows of StandIns
 static_assert(StandIns[Tahoma].face == Face::Sans && StandIns[DejaVuSans].face == Face::Verdana
               && StandIns[LinuxLibertine].face == Face::Garamond);
