@@ -3,6 +3,7 @@
 #include "conversions.h"
 #include "evaluation.h"
 #include "quantities.h"
+#include "system_reason.h"
 
 #include <array>
 #include <cerrno>
@@ -266,11 +267,7 @@ std::string Reason(int error, const char* unknown)
 {
     switch (error) {
     case 0: return unknown;
-    case ENOENT: return "file inesistente";
-    case EACCES: return "permesso negato";
-    case EISDIR: return "è una cartella";
-    case ENOSPC: return "disco pieno";
-    default: return std::strerror(error);
+    default: return SystemReason(error);
     }
 }
 std::string Reason(const std::exception& failure, const char* unknown)

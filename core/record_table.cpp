@@ -61,11 +61,14 @@ std::string Cell(std::string_view text)
     return quoted + '"';
 }
 
+// Cells keep their blanks as the window shows them ("Portata  Q"), where HTML
+// would fold a run of blanks into one.
 std::string HtmlRow(std::string_view tag, std::string_view a, std::string_view b, std::string_view c)
 {
     std::string row = "<tr>";
     for (std::string_view cell : {a, b, c})
-        row += "<" + std::string(tag) + ">" + HtmlEscaped(cell) + "</" + std::string(tag) + ">";
+        row += "<" + std::string(tag) + " style=\"white-space:pre-wrap\">" + HtmlEscaped(cell) + "</" +
+               std::string(tag) + ">";
     return row + "</tr>\n";
 }
 
@@ -100,6 +103,28 @@ RecordTable RecordOf(const BoxTexts& boxes)
         const std::size_t i = ResultsOnScreen[row];
         table.results[row] = {Results[i].caption, Trimmed(boxes[EntryCount + i]), Results[i].unit};
     }
+    return table;
+}
+
+std::string PrintedValue(std::string_view text, std::size_t longest)
+{
+    std::size_t kept = 0, at = 0; // characters, and the bytes they take
+    for (; at < text.size() && kept < longest; ++kept)
+        at += CodePoint(text, at).second;
+    if (at == text.size())
+        return std::string(text);
+    std::size_t left = 0;
+    for (std::size_t rest = at; rest < text.size(); ++left)
+        rest += CodePoint(text, rest).second;
+    return std::string(text.substr(0, at)) + "…(+" + std::to_string(left) + (left == 1 ? " carattere)" : " caratteri)");
+}
+
+RecordTable PrintedTable(RecordTable table)
+{
+    for (RecordRow& row : table.entries)
+        row.text = PrintedValue(row.text);
+    for (RecordRow& row : table.results)
+        row.text = PrintedValue(row.text);
     return table;
 }
 

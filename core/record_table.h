@@ -8,6 +8,7 @@
 #include "evaluation.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,18 @@ inline constexpr std::string_view EntriesHeading = "Dati in ingresso";
 inline constexpr std::string_view ResultsHeading = "Dati in uscita";
 
 RecordTable RecordOf(const BoxTexts& boxes);
+
+// The most characters of a value a printed table shows. A box may hold
+// megabytes; the page keeps each value to a few lines, the copy keeps it whole.
+inline constexpr std::size_t LongestPrintedValue = 200;
+
+// text as a printed table shows it: whole up to longest characters (code
+// points), else its start, "…" and how many characters were left out:
+// "1234…(+1999996 caratteri)".
+std::string PrintedValue(std::string_view text, std::size_t longest = LongestPrintedValue);
+
+// The table with every value as PrintedValue gives it.
+RecordTable PrintedTable(RecordTable table);
 
 // One line per row, cells split by tabs, every line ending in '\n'; a section
 // heading is a line of one cell. A cell holding a tab or a line break, or

@@ -415,7 +415,7 @@ bool Calorvin::saveTestAsPdf(const QString& path)
     Calorvin atRest;
     const auto copy = [](auto& from, auto& to) {
         for (std::size_t i = 0; i < from.size(); ++i)
-            SetText(to[i], from[i]->text());
+            SetText(to[i], record::ShownStart(*to[i], from[i]->text()));
     };
     copy(m_entries, atRest.m_entries);
     copy(m_results, atRest.m_results);

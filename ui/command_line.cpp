@@ -3,11 +3,13 @@
 #include "application.h"
 #include "batch.h"
 #include "quantities.h"
+#include "system_reason.h"
 
 #include <QApplication>
 #include <QLocale>
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -45,7 +47,7 @@ std::string Help()
            "                    " + std::string(Numbers[EntryCount]) + " campi " + fields + " separati da ; , o tab,\n"
            "                    e riscrive ogni riga con i " + std::string(Numbers[ResultCount]) + " risultati e gli avvisi\n"
            "  --decimal-point   con --csv, risultati col punto invece del separatore regionale\n"
-           "  --help            mostra questo aiuto\n"
+           "  -h, --help        mostra questo aiuto\n"
            "  --version         mostra la versione\n"
            "Valgono anche le opzioni di Qt per la finestra (-platform, -style, ...).\n";
 }
@@ -54,6 +56,8 @@ std::string Help()
 // <iostream>: its start-up work (the standard streams and their locale) would
 // otherwise fall on every start of the window, which never uses them. A read
 // or write that fails throws, so that the stream reports it with its cause.
+// Reading takes what has arrived (a terminal's line as soon as it is typed)
+// and ends at the first end of file: one Ctrl-D at a terminal, not two.
 class CFileBuffer final : public std::streambuf {
 public:
     explicit CFileBuffer(std::FILE* file) : m_file(file) {}
@@ -61,12 +65,18 @@ public:
 protected:
     int_type underflow() override
     {
-        const std::size_t read = std::fread(m_buffer, 1, sizeof m_buffer, m_file);
-        if (read == 0 && std::ferror(m_file))
-            Fail();
-        if (read == 0)
+        if (m_ended)
             return traits_type::eof();
-        setg(m_buffer, m_buffer, m_buffer + read);
+        ssize_t got = 0;
+        do
+            got = ::read(fileno(m_file), m_buffer, sizeof m_buffer);
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            Fail();
+        m_ended = got == 0;
+        if (m_ended)
+            return traits_type::eof();
+        setg(m_buffer, m_buffer, m_buffer + got);
         return traits_type::to_int_type(m_buffer[0]);
     }
     int_type overflow(int_type c) override
@@ -92,8 +102,23 @@ private:
     [[noreturn]] static void Fail() { throw std::system_error(errno, std::generic_category()); }
 
     std::FILE* m_file;
+    bool m_ended = false;
     char m_buffer[1 << 16];
 };
+
+// Writes a short text (the help, the version) to standard output: 0, or 2
+// with the reason when it cannot be written (a full disk, a closed stream).
+int Print(std::string_view text)
+{
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+        return 0;
+    const int error = errno;
+    std::clearerr(stdout);
+    std::fputs(("calorvin: impossibile scrivere sullo standard output: " +
+                (error ? SystemReason(error) : std::string("scrittura non riuscita")) + "\n").c_str(), stderr);
+    return 2;
+}
 
 int Refuse(const std::string& what)
 {
@@ -127,6 +152,11 @@ int QtOptionValues(std::string_view argument)
 void* xConnection = nullptr;
 void (*xDisconnect)(void*) = nullptr;
 
+// Whether an X server answered but refused the connection (no or a wrong
+// authorization): libxcb writes the server's words to standard error itself,
+// which the check catches, so that the program says it in one line.
+bool xRefused = false;
+
 // Whether the X server answers: a connection through the library Qt's X
 // platform will load anyway (asked for by name: nothing to link). Without
 // the library there is nothing to ask, and Qt says what is missing.
@@ -143,7 +173,21 @@ bool XServerAnswers(const char* display)
     const auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
     if (!connect || !hasError || !disconnect)
         return true;
+    std::fflush(stderr);
+    const int savedErr = dup(STDERR_FILENO);
+    int caught[2] = {-1, -1};
+    if (savedErr >= 0 && pipe2(caught, O_CLOEXEC | O_NONBLOCK) == 0)
+        dup2(caught[1], STDERR_FILENO);
     void* connection = connect(display, nullptr); // never null: a failed one has its error
+    if (caught[0] >= 0) {
+        dup2(savedErr, STDERR_FILENO);
+        char said[256];
+        xRefused = read(caught[0], said, sizeof said) > 0;
+        close(caught[0]);
+        close(caught[1]);
+    }
+    if (savedErr >= 0)
+        close(savedErr);
     if (hasError(connection) != 0) {
         disconnect(connection);
         return false;
@@ -208,6 +252,7 @@ void EndOnFatal(QtMsgType type, const QMessageLogContext& context, const QString
     if (type != QtFatalMsg)
         return ordinaryHandler(type, context, text);
     std::fputs((qFormatLogMessage(type, context, text).toStdString() + "\n").c_str(), stderr);
+    std::fputs("calorvin: la finestra non si avvia (messaggio di Qt qui sopra)\n", stderr);
     std::_Exit(2);
 }
 
@@ -237,8 +282,10 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
                 return Refuse("--csv vuole un file, o - per lo standard input");
             csv = argv[++i];
         } else if (const int values = QtOptionValues(argument); values >= 0) {
+            if (values > 0 && i + 1 == argc)
+                return Refuse("manca il valore di " + Printable(argument));
             qtOption = qtOption ? qtOption : argv[i];
-            const char* value = values > 0 && i + 1 < argc ? argv[++i] : nullptr;
+            const char* value = values > 0 ? argv[++i] : nullptr;
             const std::string_view name = argument.substr(argument.starts_with("--") ? 1 : 0);
             platform = name == "-platform" ? value : platform;
             display = name == "-display" ? value : display;
@@ -249,20 +296,18 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
 
     if (csv && (help || version))
         return Refuse(help ? "--csv non va con --help" : "--csv non va con --version");
-    if (help) {
-        const std::string usage = Help();
-        std::fwrite(usage.data(), 1, usage.size(), stdout);
-        return 0;
-    }
-    if (version) {
-        std::fputs("calorvin " CALORVIN_VERSION "\n", stdout);
-        return 0;
-    }
+    if (help)
+        return Print(Help());
+    if (version)
+        return Print("calorvin " CALORVIN_VERSION "\n");
     if (!csv) {
         if (decimalPoint)
             return Refuse("--decimal-point vale solo con --csv");
         if (!DisplayAnswers(platform, display)) {
-            std::fputs("calorvin: nessun display: avviare da una sessione grafica\n", stderr);
+            std::fputs(xRefused ? "calorvin: il server X rifiuta la connessione: avviare da una sessione grafica "
+                                  "autorizzata\n"
+                                : "calorvin: nessun display: avviare da una sessione grafica\n",
+                       stderr);
             return 2;
         }
         return std::nullopt;

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 #include <QPdfWriter>
@@ -14,6 +16,10 @@
 #include <QTextDocument>
 #include <QTextOption>
 #include <QWidget>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -34,6 +40,13 @@ QFont Searchable(QFont font)
     return font;
 }
 
+// Whether this program may write there: by its effective user, as the
+// system decides when it opens the file (QFileInfo asks for the real one).
+bool MayWrite(const QString& path)
+{
+    return faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+}
+
 // Why the file could not be written, in the operator's language; Qt's own
 // reasons are English.
 QString Why(const QSaveFile& file, const QString& path)
@@ -47,13 +60,33 @@ QString Why(const QSaveFile& file, const QString& path)
             .arg(QDir::toNativeSeparators(folder.filePath()));
     if (target.isDir())
         return QStringLiteral("è una cartella");
-    if (target.exists() && !target.isWritable())
+    if (target.exists() && !MayWrite(path))
         return QStringLiteral("il file esistente è protetto da scrittura");
-    if (!folder.isWritable())
+    if (!MayWrite(folder.filePath()))
         return QStringLiteral("non è permesso scrivere nella cartella");
     if (file.error() == QFileDevice::WriteError)
         return QStringLiteral("errore di scrittura, il disco potrebbe essere pieno");
     return QStringLiteral("errore imprevisto (%1)").arg(file.errorString());
+}
+
+// Why path may not be written over, when it is, or leads through links to,
+// something other than a file or a folder: the temporary file renamed over a
+// device, a FIFO or a socket would replace it, even for root. Empty when it
+// is a file, a folder (refused as such later) or absent.
+QString NotAFile(const QString& path)
+{
+    struct stat status {};
+    if (stat(QFile::encodeName(path).constData(), &status) != 0 || S_ISREG(status.st_mode) ||
+        S_ISDIR(status.st_mode))
+        return {};
+    const QString kind = S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode) ? QStringLiteral("un dispositivo")
+                         : S_ISFIFO(status.st_mode)                         ? QStringLiteral("una FIFO")
+                         : S_ISSOCK(status.st_mode)                         ? QStringLiteral("un socket")
+                                                                            : QStringLiteral("un oggetto speciale");
+    if (!QFileInfo(path).isSymLink())
+        return QStringLiteral("è %1, non un file").arg(kind);
+    return QStringLiteral("il collegamento porta a \"%1\", %2, non un file")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).canonicalFilePath()), kind);
 }
 
 constexpr qreal Gap = 12; // logical pixels, between the parts of the page
@@ -128,6 +161,22 @@ QMimeData* MimeData(const RecordTable& table)
     return data;
 }
 
+QString ShownStart(const QLineEdit& box, const QString& text)
+{
+    // As many characters as the box is wide in pixels, at least 16, doubled
+    // while they all still fit in it.
+    constexpr qsizetype Longest = 4096; // zero-width characters aside, far wider than any box
+    const QFontMetrics metrics = box.fontMetrics();
+    qsizetype length = std::max<qsizetype>(16, box.width());
+    while (length < text.size() && length < Longest && metrics.horizontalAdvance(text.left(length)) <= box.width())
+        length *= 2;
+    if (length >= text.size())
+        return text;
+    if (text[length - 1].isHighSurrogate())
+        ++length; // a character is never split
+    return text.left(length);
+}
+
 QString ProposedFileName(const QDateTime& when)
 {
     return when.toString(QStringLiteral("'Calorvin 'yyyy-MM-dd HH.mm'.pdf'"));
@@ -136,7 +185,12 @@ QString ProposedFileName(const QDateTime& when)
 QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
                 const QStringList& warnings, const QDateTime& when)
 {
-    QSaveFile file(path);
+    const auto failure = [&path](const QString& why) {
+        return QStringLiteral("Impossibile salvare \"%1\": %2").arg(QDir::toNativeSeparators(path), why);
+    };
+    if (const QString why = NotAFile(path); !why.isEmpty())
+        return failure(why);
+    QSaveFile file(path); // through a link, it writes the link's target, and the link stays
     bool drawn = false;
     if (file.open(QIODevice::WriteOnly)) {
         QPdfWriter pdf(&file);
@@ -149,7 +203,7 @@ QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
         QPainter painter;
         if (painter.begin(&pdf)) {
             const QRectF page(0, 0, pdf.width(), pdf.height());
-            DrawPage(painter, page, window, table, warnings, when);
+            DrawPage(painter, page, window, PrintedTable(table), warnings, when);
             drawn = painter.end();
         }
     }
@@ -157,8 +211,7 @@ QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
         return {};
     const QString why = Why(file, path); // before the temporary file goes
     file.cancelWriting();
-    return QStringLiteral("Impossibile salvare \"%1\": %2")
-        .arg(QDir::toNativeSeparators(path), why);
+    return failure(why);
 }
 
 } // namespace calorvin::ui::record

@@ -12,6 +12,7 @@
 
 class QDateTime;
 class QMimeData;
+class QLineEdit;
 class QWidget;
 
 namespace calorvin::ui::record {
@@ -20,12 +21,20 @@ namespace calorvin::ui::record {
 // QClipboard::setMimeData (which takes ownership).
 QMimeData* MimeData(const RecordTable& table);
 
+// The start of text, as much as box shows of it at rest and somewhat more,
+// for the window drawn on the page: a box given megabytes would lay them all
+// out to draw a few characters.
+QString ShownStart(const QLineEdit& box, const QString& text);
+
 // "Calorvin 2026-12-07 14.05.pdf"
 QString ProposedFileName(const QDateTime& when);
 
 // Writes one A4 page to path: the title and the date and time, the window
 // drawn as vectors at its own size (96 dpi), the table and the warnings, if
-// any; text without ligatures, so that a search finds every word. The page
+// any; text without ligatures, so that a search finds every word; values cut
+// as PrintedTable cuts them. A path that is, or leads through links to, a
+// device, a FIFO or a socket is refused; a link to a file writes the file and
+// stays a link. The page
 // goes to a temporary file in the same folder, renamed over path only once
 // complete. Returns an empty string, or the Italian message saying why the
 // file could not be written.

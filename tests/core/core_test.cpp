@@ -2,6 +2,7 @@
 // Every row also goes through the shared oracle (oracle.h).
 
 #include "oracle.h"
+#include "record_table.h"
 
 #include <gtest/gtest.h>
 
@@ -228,6 +229,25 @@ TEST(KnownAnswer, WarningTexts)
         "Il valore immesso della portata in l/h deve essere maggiore di zero",
         "Il valore immesso del rendimento deve essere maggiore di zero",
         "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero"}));
+}
+
+// A value in a printed table: whole up to its longest, counted in characters, not bytes; else its start, an
+// ellipsis and how many characters are left out, never a character cut in two.
+TEST(Record, PrintedValue)
+{
+    const auto times = [](int n, const std::string& piece) {
+        std::string text;
+        while (n-- > 0)
+            text += piece;
+        return text;
+    };
+    const std::pair<std::string, std::string> rows[] = {
+        {"", ""}, {times(200, "9"), times(200, "9")}, {times(200, "é"), times(200, "é")},
+        {times(201, "9"), times(200, "9") + "…(+1 carattere)"},
+        {times(150, "7") + times(300, "€"), times(150, "7") + times(50, "€") + "…(+250 caratteri)"},
+        {times(199, "9") + "\xC3\xFF" "9", times(199, "9") + "\xC3" + "…(+2 caratteri)"}};
+    for (const auto& [text, printed] : rows)
+        EXPECT_EQ(calorvin::PrintedValue(text), printed) << text.size();
 }
 
 TEST(Locale, DecimalCommaLocaleIsInstalled)
