@@ -28,7 +28,7 @@ struct Colour {
     std::string_view name; // as the page's style sheet calls it
     Rgb rgb;
 };
-inline constexpr std::array<Colour, 8> Colours = {{
+inline constexpr std::array Colours = std::to_array<Colour>({
     {"button-face", {0xef, 0xef, 0xef}}, // window background and every label's fill
     {"window", {0xff, 0xff, 0xff}},      // text box background
     {"window-text", {0x00, 0x00, 0x00}}, // text box text
@@ -37,7 +37,7 @@ inline constexpr std::array<Colour, 8> Colours = {{
     {"light", {0xff, 0xff, 0xff}},       // bevels: lit edge
     {"dark", {0x9f, 0x9f, 0x9f}},        //   shaded edge
     {"shadow", {0x76, 0x76, 0x76}},      //   dark edge
-}};
+});
 namespace colour {
 enum : std::size_t { ButtonFace, Window, WindowText, Highlight, Desktop, Light, Dark, Shadow };
 }
@@ -46,7 +46,7 @@ enum : std::size_t { ButtonFace, Window, WindowText, Highlight, Desktop, Light, 
 // chooses it, the page embeds it).
 enum class Face { Sans, Verdana, Garamond }; // MS Sans Serif, Verdana, Garamond
 // Each face's name where a name is needed for it, e.g. the page's "Calorvin Sans".
-inline constexpr std::array<std::string_view, 3> FaceNames = {"Sans", "Verdana", "Garamond"};
+inline constexpr std::array<std::string_view, 3> FaceNames = {"Sans", "Verdana", "Garamond"}; // in Face's order
 constexpr std::string_view NameOf(Face face)
 {
     return FaceNames[static_cast<std::size_t>(face)];
@@ -66,7 +66,7 @@ struct KeyFont {
     int stretch; // percent of the stand-in's width
     int baseline;
 };
-inline constexpr std::array<KeyFont, 7> KeyFonts = {{
+inline constexpr std::array KeyFonts = std::to_array<KeyFont>({
     {layout::S8, "S8", Face::Sans, 11, false, false, 90, 11},
     {layout::S10, "S10", Face::Sans, 13, false, false, 90, 13},
     {layout::S10B, "S10B", Face::Sans, 13, true, false, 90, 13},
@@ -74,7 +74,7 @@ inline constexpr std::array<KeyFont, 7> KeyFonts = {{
     {layout::V10B, "V10B", Face::Verdana, 13, true, false, 100, 0},
     {layout::V10I, "V10I", Face::Verdana, 13, false, true, 100, 0},
     {layout::G14B, "G14B", Face::Garamond, 19, true, false, 100, 0},
-}};
+});
 
 // The font of a key; nullptr for NoFont.
 constexpr const KeyFont* FontOf(layout::Font key)
@@ -174,7 +174,8 @@ struct Packages {
 constexpr Packages FontPackages()
 {
     Packages packages;
-    for (Face face : {Face::Sans, Face::Verdana, Face::Garamond}) {
+    for (std::size_t i = 0; i < FaceNames.size(); ++i) {
+        const Face face = static_cast<Face>(i);
         const auto first = std::find_if(StandIns.begin(), StandIns.end(),
                                          [face](const StandIn& s) { return s.face == face && !s.package.empty(); });
         if (first != StandIns.end())
