@@ -5,8 +5,10 @@
 #include "quantities.h"
 #include "system_reason.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -30,6 +32,9 @@ constexpr std::size_t MaxLineBytes = 1024 * 1024;
 constexpr std::string_view Blanks = " \t\n"; // what the entry conversion skips
 constexpr std::string_view LineBlanks = " \t"; // a line of these only is empty
 constexpr std::string_view Separators = ";,\t"; // in order of preference
+// The columns of the batch's own output: entries, results, warnings.
+constexpr std::size_t OwnColumns = EntryCount + ResultCount + 1;
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF"; // of UTF-8
 
 // Physical lines of a stream read in chunks: LF, CR LF or a lone CR ends one.
 // A line within one chunk is handed out in place; one across chunks is held.
@@ -130,12 +135,14 @@ std::size_t ClosingQuote(std::string_view line, std::size_t open)
 // a quote anywhere else is text of its field.
 class Fields {
 public:
-    // False when a quoted field is not closed by the end of the line.
+    // False when a quoted field is not closed by the end of the line; the
+    // fields before it are kept.
     bool Split(std::string_view line, char separator)
     {
         m_text.clear();
-        m_count = 0;
+        m_count = m_filled = 0;
         for (std::size_t i = 0;; ++i) {
+            const std::size_t start = m_text.size();
             if (i < line.size() && line[i] == '"') {
                 const std::size_t close = ClosingQuote(line, i);
                 if (close == std::string_view::npos)
@@ -149,24 +156,32 @@ public:
             if (m_count < m_ends.size())
                 m_ends[m_count] = m_text.size();
             ++m_count;
+            if (m_text.find_first_not_of(Blanks, start) != std::string::npos)
+                m_filled = m_count;
             if (stop == line.size())
                 return true;
             i = stop;
         }
     }
+    // Forgets the last field (one cut short).
+    void DropLast() { m_filled = std::min(m_filled, --m_count); }
 
-    std::size_t Count() const { return m_count; }
-    // Valid for the first EntryCount fields.
+    // Blank fields after the eighth (a trailing separator) are not counted.
+    std::size_t Count() const { return m_count > EntryCount ? std::max<std::size_t>(m_filled, EntryCount) : m_count; }
+    // The first OwnColumns fields; those the line does not have are empty.
     std::string_view operator[](std::size_t i) const
     {
+        if (i >= m_count)
+            return {};
         const std::size_t begin = i == 0 ? 0 : m_ends[i - 1];
         return std::string_view(m_text).substr(begin, m_ends[i] - begin);
     }
 
 private:
     std::string m_text;
-    std::array<std::size_t, EntryCount> m_ends{};
+    std::array<std::size_t, OwnColumns> m_ends{};
     std::size_t m_count = 0;
+    std::size_t m_filled = 0; // up to the last field that is not blank
 };
 
 // The separator of the first line: the first of ';', ',' and tab it has
@@ -190,11 +205,10 @@ char DetectSeparator(std::string_view line)
 }
 
 // Appends one field and a separator after it; the field is quoted when it
-// holds the separator or a quote.
-void AppendField(std::string& line, std::string_view field, char separator)
+// holds one of `special`.
+void AppendField(std::string& line, std::string_view field, char separator, std::string_view special)
 {
-    const char special[] = {separator, '"'};
-    if (field.find_first_of(std::string_view(special, sizeof special)) == std::string_view::npos) {
+    if (field.find_first_of(special) == std::string_view::npos) {
         line += field;
     } else {
         line.push_back('"');
@@ -227,6 +241,15 @@ bool LooksLikeHeader(const Fields& fields)
     return anyText;
 }
 
+// Whether the columns after the entries are those this batch adds.
+bool IsOwnHeader(const Fields& fields)
+{
+    for (std::size_t k = 0; k < Results.size(); ++k)
+        if (fields[EntryCount + k] != Results[k].symbol)
+            return false;
+    return fields[OwnColumns - 1] == WarningsColumn;
+}
+
 // How many bytes the UTF-8 sequence at the text's start takes; 0 when it is
 // not one (overlong forms, surrogates and values past U+10FFFF are not).
 std::size_t Utf8Length(std::string_view s)
@@ -242,6 +265,19 @@ std::size_t Utf8Length(std::string_view s)
         if ((byte(k) & 0xC0) != 0x80)
             return 0;
     return length;
+}
+
+// The characters that are escaped in a message although they are UTF-8: the C1
+// controls (NEL among them), the marks and overrides that reorder a line
+// (U+061C, U+200E-U+200F, U+202A-U+202E, U+2066-U+2069) and the line and
+// paragraph separators U+2028-U+2029.
+bool IsFormatControl(std::string_view c)
+{
+    if (c.size() == 2)
+        return (c[0] == '\xC2' && static_cast<unsigned char>(c[1]) < 0xA0) || c == "\u061C";
+    const std::string_view rest = c.substr(0, 2) == "\xE2\x80" ? c.substr(2) : "";
+    return c == "\u200E" || c == "\u200F" || (rest >= "\xA8" && rest <= "\xAE")
+        || (c >= "\u2066" && c <= "\u2069");
 }
 
 // An entry shown in a message: cut short, at a character boundary, if long.
@@ -278,88 +314,150 @@ std::string Reason(const std::exception& failure, const char* unknown)
     return Reason(errorNumber ? system->code().value() : 0, unknown);
 }
 
+// "UTF-16" or "UTF-32" when the input starts with their byte order mark, or
+// when most of its first characters have the NUL bytes that a text in Latin
+// letters, digits and separators has in them; else empty.
+std::string_view WideEncoding(std::string_view start)
+{
+    using namespace std::string_view_literals;
+    if (start.starts_with("\xFF\xFE\0\0"sv) || start.starts_with("\0\0\xFE\xFF"sv))
+        return "UTF-32";
+    if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF"))
+        return "UTF-16";
+    const std::string_view head = start.substr(0, 64);
+    const auto most = [&](std::size_t width, std::size_t nuls) {
+        std::size_t units = head.size() / width, wide = 0;
+        for (std::size_t i = 0; i + width <= head.size(); i += width) {
+            const std::string_view unit = head.substr(i, width);
+            const std::size_t zero = static_cast<std::size_t>(std::count(unit.begin(), unit.end(), '\0'));
+            wide += zero == nuls && (unit.front() == '\0' || unit.back() == '\0');
+        }
+        return units > 0 && 2 * wide >= units;
+    };
+    return most(4, 3) ? "UTF-32" : most(2, 1) ? "UTF-16" : "";
+}
+
+// Why an entry's value is not what its text says, or empty: text after the
+// number, a number beyond the range of a double, or digits that read as 0.
+std::string Misread(std::string_view text, double value, std::size_t used)
+{
+    if (!std::isfinite(value))
+        return "\" è un numero troppo grande";
+    const std::string_view number = text.substr(0, used);
+    const std::size_t first = number.find_first_not_of(Blanks);
+    if (value == 0 && first != std::string_view::npos && number[first] != '&'
+        && number.substr(0, number.find_first_of("EeDd")).find_first_of("123456789") != std::string_view::npos)
+        return "\" è un numero troppo piccolo: letto come 0";
+    if (text.find_first_not_of(Blanks, used) != std::string_view::npos)
+        return "\" letto come " + FormatResult(value, ".");
+    return {};
+}
+
 // The lines of the input; the stream's failures come out as exceptions.
 int EvaluateLines(LineReader& reader, std::ostream& out, std::ostream& err,
                   std::string_view decimalSeparator, std::string_view inputName)
 {
     const std::string_view start = reader.Start();
-    if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF")) {
-        err << "calorvin: " << Named(inputName) << " è in UTF-16: salvarlo come CSV UTF-8\n";
+    if (const std::string_view encoding = WideEncoding(start); !encoding.empty()) {
+        err << "calorvin: " << Named(inputName) << " è in " << encoding << ": salvarlo come CSV UTF-8\n";
         return 2;
     }
-    if (start.starts_with("\xEF\xBB\xBF"))
-        reader.Skip(3);
+    if (start.starts_with(ByteOrderMark))
+        reader.Skip(ByteOrderMark.size());
 
     char separator = 0; // taken from the first line that is not blank
+    std::string special; // what a field is quoted for
     bool firstRecord = true;
+    bool ownOutput = false; // the header this batch writes: results are read past
     bool faulty = false;
     Fields fields;
     std::string line; // one output line, reused
     std::string warnings;
     for (std::string_view text; reader.Next(text);) {
         const std::uint64_t number = reader.Number();
-        if (reader.TooLong()) {
-            err << "riga " << number << ": più di " << MaxLineBytes << " byte\n";
-            faulty = true;
-            continue;
-        }
-        if (text.find_first_not_of(LineBlanks) == std::string_view::npos)
+        const bool tooLong = reader.TooLong();
+        if (!tooLong && text.find_first_not_of(LineBlanks) == std::string_view::npos)
             continue;
         if (separator == 0) {
-            if (text.size() == 5 && text.starts_with("sep=") && Separators.find(text[4]) != std::string_view::npos) {
-                separator = text[4]; // a spreadsheet's own first line, kept for it
-                out << text << '\n';
+            const bool sepLine = text.size() == 5 && text.starts_with("sep=") && Separators.find(text[4]) != std::string_view::npos;
+            separator = sepLine ? text[4] : DetectSeparator(text);
+            // The first line written must give the same separator read back:
+            // the separators preferred to this one are quoted there too.
+            special = Separators.substr(0, Separators.find(separator) + 1);
+            special += "\"\r\n";
+            if (sepLine) {
+                out << text << '\n'; // a spreadsheet's own first line, kept for it
+                special.erase(0, special.find(separator));
                 continue;
             }
-            separator = DetectSeparator(text);
         }
         const bool first = std::exchange(firstRecord, false);
-        if (!fields.Split(text, separator)) {
-            err << "riga " << number << ": virgolette non chiuse\n";
-            faulty = true;
-            continue;
-        }
-        if (fields.Count() != EntryCount) {
-            err << "riga " << number << ": " << fields.Count()
-                << (fields.Count() == 1 ? " campo" : " campi") << " invece di " << EntryCount << '\n';
-            faulty = true;
-            continue;
+
+        // A refused line keeps its row: the fields read, its reason as its warning.
+        warnings.clear();
+        if (tooLong) {
+            if (fields.Split(text, separator))
+                fields.DropLast(); // cut short
+            warnings = "più di " + std::to_string(MaxLineBytes) + " byte";
+        } else if (!fields.Split(text, separator)) {
+            warnings = "virgolette non chiuse";
+        } else if (first && fields.Count() == OwnColumns && IsOwnHeader(fields)) {
+            ownOutput = true;
+        } else if (fields.Count() != EntryCount && !(ownOutput && fields.Count() > EntryCount && fields.Count() <= OwnColumns)) {
+            warnings = std::to_string(fields.Count()) + (fields.Count() == 1 ? " campo" : " campi") + " invece di "
+                       + std::to_string(EntryCount);
         }
 
         line.clear();
         for (std::size_t i = 0; i < EntryCount; ++i)
-            AppendField(line, fields[i], separator);
+            AppendField(line, fields[i], separator, special);
 
-        if (first && LooksLikeHeader(fields)) {
+        if (!warnings.empty()) {
+            err << "riga " << number << ": " << warnings << '\n';
+            faulty = true;
+            line.append(static_cast<std::size_t>(ResultCount), separator);
+        } else if (first && LooksLikeHeader(fields)) {
             for (const ResultQuantity& result : Results)
-                AppendField(line, result.symbol, separator);
-            AppendField(line, WarningsColumn, separator);
+                AppendField(line, result.symbol, separator, special);
+            warnings = WarningsColumn;
         } else {
             EvaluationInputs inputs;
+            bool named = false;
             for (std::size_t i = 0; i < EntryCount; ++i) {
                 std::size_t used = 0;
                 double& value = inputs.*Entries[i].field;
                 value = ReadEntryNumber(fields[i], &used);
-                // Blanks after the number are read whole; anything else is not.
-                if (fields[i].find_first_not_of(Blanks, used) != std::string_view::npos) {
-                    err << "riga " << number << ", " << Entries[i].caption << ": \"" << Shown(fields[i])
-                        << "\" letto come " << FormatResult(value, ".") << '\n';
-                    faulty = true;
+                if (const std::string why = Misread(fields[i], value, used); !why.empty()) {
+                    err << "riga " << number << ", " << Entries[i].caption << ": \"" << Shown(fields[i]) << why << '\n';
+                    faulty = named = true;
                 }
             }
             const EvaluationOutcome outcome = Evaluate(inputs, decimalSeparator);
-            for (const std::string& result : outcome.resultTexts)
-                AppendField(line, outcome.computed ? std::string_view(result) : "", separator);
-            warnings.clear();
+            std::string blank; // results computed with no finite value, and no word why
+            for (std::size_t k = 0; k < Results.size(); ++k) {
+                AppendField(line, outcome.computed ? std::string_view(outcome.resultTexts[k]) : "", separator, special);
+                if (outcome.computed && outcome.resultTexts[k].empty())
+                    blank += (blank.empty() ? "" : ", ") + std::string(Results[k].symbol);
+            }
+            if (!blank.empty() && !named && outcome.warnings.empty()) {
+                err << "riga " << number << ": risultati non calcolabili, lasciati vuoti: " << blank << '\n';
+                faulty = true;
+            }
             for (std::string_view warning : outcome.warnings) {
                 if (!warnings.empty())
                     warnings += " | ";
                 warnings += warning;
             }
-            AppendField(line, warnings, separator);
         }
+        AppendField(line, warnings, separator, special);
         line.back() = '\n'; // in place of the last separator
+        if (line.starts_with(ByteOrderMark)) { // at the start it would be read back as the mark
+            std::string quoted;
+            AppendField(quoted, fields[0], separator, ByteOrderMark);
+            line.replace(0, fields[0].size() + 1, quoted);
+        }
         out.write(line.data(), static_cast<std::streamsize>(line.size()));
+        special.erase(0, special.find(separator)); // the first line is written
     }
     return faulty ? 1 : 0;
 }
@@ -372,8 +470,8 @@ std::string Printable(std::string_view text)
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         const std::size_t length = Utf8Length(text.substr(i));
-        if (length > 1 && !(c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0)) {
-            shown.append(text.substr(i, length)); // a character; C1 controls are escaped
+        if (length > 1 && !IsFormatControl(text.substr(i, length))) {
+            shown.append(text.substr(i, length)); // a character; the others byte by byte
             i += length;
             continue;
         }

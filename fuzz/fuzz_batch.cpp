@@ -1,5 +1,6 @@
 // Fuzzes the CSV batch through the shared oracle: the input is the file's
-// bytes, every line of which must be accounted for once (oracle::CheckBatch).
+// bytes, every line of which must be accounted for once, as one output row,
+// and whose output must read back as written (oracle::CheckBatch).
 
 #include "oracle.h"
 

@@ -134,6 +134,23 @@ public:
     }
 };
 
+// The boxes as Cancella blanks them, by rising TabIndex, numbered as the form
+// numbers them; worked out as the program is compiled.
+constexpr std::array<std::size_t, BoxCount> BoxesByTabIndex()
+{
+    std::array<const Control*, BoxCount> boxes{};
+    std::size_t n = 0;
+    for (const Control& c : Controls)
+        if (c.kind == Box)
+            boxes.at(n++) = &c; // beyond BoxCount boxes, no constant: a compile error
+    std::sort(boxes.begin(), boxes.end(), [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+    std::array<std::size_t, BoxCount> order{};
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = boxes[k]->role == Entry ? boxes[k]->quantity : EntryCount + boxes[k]->quantity;
+    return order;
+}
+constexpr std::array<std::size_t, BoxCount> ClearOrder = BoxesByTabIndex();
+
 bool IsEnter(const QKeyEvent* key)
 {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -142,7 +159,7 @@ bool IsEnter(const QKeyEvent* key)
 } // namespace
 
 Calorvin::Calorvin(QWidget* parent)
-    : QWidget(parent), m_endProgram([] { QCoreApplication::exit(0); })
+    : QWidget(parent), m_endProgram([] { QCoreApplication::exit(0); }), m_form(ClearOrder)
 {
     static const bool accessibleWindow = (QAccessible::installFactory(AccessibleWindow), true);
     Q_UNUSED(accessibleWindow);
@@ -221,11 +238,8 @@ void Calorvin::setTabOrder(const Built& built)
     std::sort(focusable.begin(), focusable.end(),
               [](std::size_t a, std::size_t b) { return Controls[a].tabIndex < Controls[b].tabIndex; });
     for (std::size_t k = 0; k < focusable.size(); ++k) {
-        QWidget* widget = built[focusable[k]];
-        if (Controls[focusable[k]].kind == Box)
-            m_clearOrder.push_back(static_cast<QLineEdit*>(widget));
         if (k > 0)
-            QWidget::setTabOrder(built[focusable[k - 1]], widget);
+            QWidget::setTabOrder(built[focusable[k - 1]], built[focusable[k]]);
     }
     built[focusable.front()]->setFocus();
 }
@@ -327,29 +341,15 @@ void Calorvin::CmdCalcola_Click()
     // (an assistive tool can press one through a modal box) does nothing.
     if (m_showingWarnings)
         return;
-    std::array<std::string, EntryCount> texts;
-    std::array<std::string_view, EntryCount> views;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        texts[i] = m_entries[i]->text().toStdString();
-        views[i] = texts[i];
-    }
+    m_form.Set(boxTexts());
     // Results show the user's regional separator; entries always use a point.
-    const std::string separator = QLocale::system().decimalPoint().toStdString();
-    const EvaluationOutcome outcome = Evaluate(views, separator);
-
-    if (outcome.computed)
-        for (std::size_t i = 0; i < m_results.size(); ++i)
-            SetText(m_results[i], QString::fromStdString(outcome.resultTexts[i]));
-
-    QStringList warnings;
-    for (std::string_view warning : outcome.warnings)
-        warnings << Text(warning);
-    m_lastRun = Run{{boxTexts(), outcome.computed}, warnings}; // for the test on record
+    const Calculation run = m_form.Calcola(QLocale::system().decimalPoint().toStdString());
+    write(run.writes);
 
     const QPointer<Calorvin> alive(this);
     m_showingWarnings = true;
-    for (const QString& warning : warnings) {
-        WarningBox::Show(this, Text(WarningTitle), warning);
+    for (std::string_view warning : run.warnings) {
+        WarningBox::Show(this, Text(WarningTitle), Text(warning));
         if (!alive)
             return;
     }
@@ -358,11 +358,8 @@ void Calorvin::CmdCalcola_Click()
 
 void Calorvin::CmdCancella_Click()
 {
-    if (m_showingWarnings)
-        return;
-    for (QLineEdit* box : m_clearOrder)
-        SetText(box, QStringLiteral(" "));
-    m_lastRun.reset(); // its figures and warnings are gone from the window
+    if (!m_showingWarnings)
+        write(m_form.Cancella());
 }
 
 void Calorvin::CmdUscita_Click()
@@ -381,19 +378,26 @@ void Calorvin::closeEvent(QCloseEvent* event)
 BoxTexts Calorvin::boxTexts() const
 {
     BoxTexts texts;
-    for (std::size_t i = 0; i < m_entries.size(); ++i)
-        texts[i] = m_entries[i]->text().toStdString(); // as Calculate reads them
-    for (std::size_t i = 0; i < m_results.size(); ++i)
-        texts[EntryCount + i] = m_results[i]->text().toStdString();
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = boxAt(i)->text().toStdString();
     return texts;
 }
 
-// A copy or a page must never put figures on file that do not belong
-// together: entries changed after the run, results typed over, or results
-// left from an earlier run.
+QLineEdit* Calorvin::boxAt(std::size_t box) const
+{
+    return box < EntryCount ? m_entries[box] : m_results[box - EntryCount];
+}
+
+void Calorvin::write(const std::vector<BoxWrite>& writes)
+{
+    for (const BoxWrite& w : writes)
+        SetText(boxAt(w.box), QString::fromStdString(w.text));
+}
+
 bool Calorvin::refuseToRecord()
 {
-    const std::string why = RecordRefusal(m_lastRun ? &m_lastRun->recorded : nullptr, boxTexts());
+    m_form.Set(boxTexts());
+    const std::string why = m_form.Refusal();
     if (!why.empty())
         WarningBox::Show(this, Text(WarningTitle), Text(why));
     return !why.empty();
@@ -402,7 +406,7 @@ bool Calorvin::refuseToRecord()
 void Calorvin::copyTest()
 {
     if (!refuseToRecord())
-        QGuiApplication::clipboard()->setMimeData(record::MimeData(RecordOf(boxTexts())));
+        QGuiApplication::clipboard()->setMimeData(record::MimeData(m_form.Record()));
 }
 
 bool Calorvin::saveTestAsPdf(const QString& path)
@@ -419,8 +423,10 @@ bool Calorvin::saveTestAsPdf(const QString& path)
     };
     copy(m_entries, atRest.m_entries);
     copy(m_results, atRest.m_results);
-    const QString failure = record::SavePdf(path, atRest, RecordOf(boxTexts()),
-                                            m_lastRun->warnings, QDateTime::currentDateTime());
+    const QDateTime now = QDateTime::currentDateTime();
+    const DateTime when{now.date().year(), now.date().month(), now.date().day(), now.time().hour(),
+                        now.time().minute()};
+    const QString failure = record::SavePdf(path, atRest, m_form.Printed(WindowTitle, when));
     if (!failure.isEmpty())
         WarningBox::Show(this, Text(WarningTitle), failure);
     return failure.isEmpty();

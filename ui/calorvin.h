@@ -8,14 +8,12 @@
 // replaced with setEndProgram. The test on record (record.h) is reached by
 // Ctrl+Shift+C, Ctrl+S or the context menu on the window's background.
 
-#include "record_table.h"
+#include "form.h"
 
-#include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -69,20 +67,15 @@ private:
     void applyColours();
     void askAndSaveTestAsPdf();
     BoxTexts boxTexts() const;    // entries, then results
+    QLineEdit* boxAt(std::size_t box) const; // numbered as the form numbers them
+    void write(const std::vector<BoxWrite>& writes);
     bool refuseToRecord();        // true after a warning box saying why the boxes are no test on record
 
     std::array<QLineEdit*, EntryCount> m_entries{};  // in the order of the core's table of entries
     std::array<QLineEdit*, ResultCount> m_results{}; // in the order of its results
-    std::vector<QLineEdit*> m_clearOrder; // the boxes by rising TabIndex, as Cancella blanks them
     std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
-    // The last Calculate since start or Cancella: the texts it left in the
-    // boxes and whether it wrote results, and its warnings.
-    struct Run {
-        RecordedRun recorded;
-        QStringList warnings;
-    };
-    std::optional<Run> m_lastRun;
+    Form m_form; // the boxes as last passed, and the last Calculate since start or Cancella
     QString m_pdfFolder; // where the save dialog opens: the folder last saved to during this run
     QAction* m_copyTest = nullptr;
     QAction* m_saveTest = nullptr;

@@ -22,10 +22,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 namespace calorvin::ui::record {
 
@@ -89,55 +85,33 @@ QString NotAFile(const QString& path)
         .arg(QDir::toNativeSeparators(QFileInfo(path).canonicalFilePath()), kind);
 }
 
-constexpr qreal Gap = 12; // logical pixels, between the parts of the page
-
 // The page, in logical pixels (the writer runs at 96 dpi, like the screen
-// the window is laid out for): heading, window, table, warnings.
-void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const RecordTable& table,
-              const QStringList& warnings, const QDateTime& when)
+// the window is laid out for), as the record describes and places it.
+void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const PrintedRecord& record)
 {
     painter.setFont(Searchable(FontFor(layout::S10B)));
     const QRectF heading(page.topLeft(), QSizeF(page.width(), painter.fontMetrics().height()));
-    painter.drawText(heading, Qt::AlignLeft, Text(layout::WindowTitle));
-    painter.drawText(heading, Qt::AlignRight, when.toString(QStringLiteral("dd/MM/yyyy HH:mm")));
-    const qreal top = heading.bottom() + Gap;
+    painter.drawText(heading, Qt::AlignLeft, Text(record.title));
+    painter.drawText(heading, Qt::AlignRight, Text(record.date));
 
-    QString html = Text(RecordHtmlTable(table));
-    if (!warnings.isEmpty()) {
-        html += QStringLiteral("<p><b>%1</b></p><ul>").arg(Text(WarningTitle).toHtmlEscaped());
-        for (const QString& warning : warnings)
-            html += QStringLiteral("<li>%1</li>").arg(warning.toHtmlEscaped());
-        html += QStringLiteral("</ul>");
-    }
     QTextDocument document;
     document.setDocumentMargin(0);
     document.setDefaultFont(Searchable(FontFor(layout::S10)));
     QTextOption option = document.defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere); // long digit strings too
     document.setDefaultTextOption(option);
-    document.setHtml(html);
-    document.setTextWidth(page.width());
+    document.setHtml(Text(record.BodyHtml()));
+    const PagePlacement at = PlaceOnPage(page.width(), page.height(), heading.height(), window.width(),
+                                         window.height(), [&document](double width) {
+                                             document.setTextWidth(width);
+                                             return document.size().height();
+                                         });
 
-    // The window as large as fits above the table, at most its own size; a
-    // table too long for what is left (a box may hold any amount of text)
-    // is shrunk instead, below half size for the window.
-    const QSizeF size = window.size();
-    const qreal room = page.bottom() - top - Gap;
-    qreal scale = std::min({1.0, page.width() / size.width(),
-                            (room - document.size().height()) / size.height()});
-    qreal textScale = 1;
-    if (scale < 0.5) {
-        scale = std::min(0.5, page.width() / size.width());
-        textScale = (room - scale * size.height()) / document.size().height();
-        document.setTextWidth(page.width() / textScale);
-        textScale = std::min(textScale, (room - scale * size.height()) / document.size().height());
-    }
-
-    const QRectF picture(page.left() + (page.width() - scale * size.width()) / 2, top,
-                         scale * size.width(), scale * size.height());
+    const QRectF picture(page.left() + at.left, page.top() + at.top, at.scale * window.width(),
+                         at.scale * window.height());
     painter.save();
     painter.translate(picture.topLeft());
-    painter.scale(scale, scale);
+    painter.scale(at.scale, at.scale);
     window.render(&painter, QPoint(), QRegion(),
                   QWidget::DrawWindowBackground | QWidget::DrawChildren);
     painter.restore();
@@ -145,8 +119,8 @@ void DrawPage(QPainter& painter, const QRectF& page, QWidget& window, const Reco
     painter.drawRect(picture);
 
     painter.save();
-    painter.translate(page.left(), picture.bottom() + Gap);
-    painter.scale(textScale, textScale);
+    painter.translate(page.left(), page.top() + at.bodyTop);
+    painter.scale(at.textScale, at.textScale);
     document.drawContents(&painter);
     painter.restore();
 }
@@ -182,8 +156,7 @@ QString ProposedFileName(const QDateTime& when)
     return when.toString(QStringLiteral("'Calorvin 'yyyy-MM-dd HH.mm'.pdf'"));
 }
 
-QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
-                const QStringList& warnings, const QDateTime& when)
+QString SavePdf(const QString& path, QWidget& window, const PrintedRecord& record)
 {
     const auto failure = [&path](const QString& why) {
         return QStringLiteral("Impossibile salvare \"%1\": %2").arg(QDir::toNativeSeparators(path), why);
@@ -197,13 +170,14 @@ QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
         pdf.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b); // for archives: fonts embedded, metadata
         pdf.setResolution(96);
         pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+        constexpr qreal margin = PrintedRecord::MarginMm;
+        pdf.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
         pdf.setTitle(Text(layout::WindowTitle));
         pdf.setCreator(QStringLiteral("Calorvin"));
         QPainter painter;
         if (painter.begin(&pdf)) {
             const QRectF page(0, 0, pdf.width(), pdf.height());
-            DrawPage(painter, page, window, PrintedTable(table), warnings, when);
+            DrawPage(painter, page, window, record);
             drawn = painter.end();
         }
     }

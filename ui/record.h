@@ -5,10 +5,9 @@
 // the boxes may go on record are the core's (record_table.h), shared with the
 // page. Nothing here is built until the operator asks for it.
 
-#include "record_table.h"
+#include "form.h"
 
 #include <QString>
-#include <QStringList>
 
 class QDateTime;
 class QMimeData;
@@ -29,16 +28,14 @@ QString ShownStart(const QLineEdit& box, const QString& text);
 // "Calorvin 2026-12-07 14.05.pdf"
 QString ProposedFileName(const QDateTime& when);
 
-// Writes one A4 page to path: the title and the date and time, the window
-// drawn as vectors at its own size (96 dpi), the table and the warnings, if
-// any; text without ligatures, so that a search finds every word; values cut
-// as PrintedTable cuts them. A path that is, or leads through links to, a
-// device, a FIFO or a socket is refused; a link to a file writes the file and
-// stays a link. The page
+// Writes the printed record to path, one A4 page: the window drawn as
+// vectors at its own size (96 dpi) where the record places it; text without
+// ligatures, so that a search finds every word. A path that is, or leads
+// through links to, a device, a FIFO or a socket is refused; a link to a file
+// writes the file and stays a link. The page
 // goes to a temporary file in the same folder, renamed over path only once
 // complete. Returns an empty string, or the Italian message saying why the
 // file could not be written.
-QString SavePdf(const QString& path, QWidget& window, const RecordTable& table,
-                const QStringList& warnings, const QDateTime& when);
+QString SavePdf(const QString& path, QWidget& window, const PrintedRecord& record);
 
 } // namespace calorvin::ui::record

@@ -1,5 +1,7 @@
 #include "text_box.h"
 
+#include "form.h"
+
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QStyle>
@@ -10,11 +12,10 @@ namespace calorvin::ui {
 
 namespace {
 
-bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
-
-// A pasted megabyte would make a tooltip wider than any screen and slow to
-// lay out; beyond this it shows the beginning and an ellipsis.
-constexpr qsizetype LongestTooltip = 1000;
+std::u16string_view Utf16(const QString& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
 
 } // namespace
 
@@ -34,9 +35,9 @@ bool TextBox::event(QEvent* event)
         if (textFits()) {
             QToolTip::hideText();
         } else {
-            const QString whole = text();
+            const std::u16string shown = Tooltip(Utf16(text()));
             QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
-                               whole.size() > LongestTooltip ? whole.left(LongestTooltip) + u'…' : whole, this);
+                               QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size())), this);
         }
         return true;
     }
@@ -49,15 +50,7 @@ void TextBox::mouseDoubleClickEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     const QString t = text();
-    qsizetype start = cursorPositionAt(event->position().toPoint());
-    // The character just after the pointer's place, or else the one before it.
-    const bool onBlanks = (start >= t.size() || IsBlank(t[start])) && (start == 0 || IsBlank(t[start - 1]));
-    const auto inRun = [&](QChar c) { return IsBlank(c) == onBlanks; };
-    qsizetype end = start;
-    while (start > 0 && inRun(t[start - 1]))
-        --start;
-    while (end < t.size() && inRun(t[end]))
-        ++end;
+    const auto [start, end] = RunAt(Utf16(t), static_cast<std::size_t>(cursorPositionAt(event->position().toPoint())));
     if (end > start)
         setSelection(static_cast<int>(start), static_cast<int>(end - start));
 }

@@ -1,94 +1,157 @@
-// What the page's script calls in the WebAssembly module: the fifteen box
-// texts go in one by one; "Calcola", the test on record and the batch come
-// back as text. Every answer is the core's; the script only shows it.
+// The WebAssembly core as the page's script calls it: each function declared
+// once below with its types, answering with plain objects and arrays. The
+// form is the core's (form.h); the script passes the boxes' texts and shows
+// what comes back.
 
 #include "batch.h"
-#include "evaluation.h"
-#include "record_table.h"
+#include "form.h"
 
-#include <emscripten/emscripten.h>
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
 
-#include <optional>
+#include <algorithm>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-using calorvin::BoxCount;
-using calorvin::EntryCount;
+using emscripten::val;
 
-calorvin::BoxTexts boxes; // as the script last set them: entries, then results
-std::optional<calorvin::RecordedRun> lastRun; // none since start or Cancella
-std::string answer; // what the last call returns, kept until the next one
+// Cancella in the order start() gives, the window's; until then, the boxes' own.
+calorvin::Form form({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
 
-const char* Answer(std::string text)
+template <typename Texts>
+val List(const Texts& texts)
 {
-    answer = std::move(text);
-    return answer.c_str();
+    val list = val::array();
+    for (const auto& text : texts)
+        list.call<void>("push", std::string(text));
+    return list;
 }
 
-std::string batchMessages; // what the last batch wrote to standard error
+val Writes(const std::vector<calorvin::BoxWrite>& writes)
+{
+    val list = val::array();
+    for (const calorvin::BoxWrite& w : writes) {
+        val write = val::object();
+        write.set("box", static_cast<int>(w.box));
+        write.set("text", w.text);
+        list.call<void>("push", write);
+    }
+    return list;
+}
+
+// The fifteen texts the script read from the boxes: entries, then results.
+void Pass(const val& texts)
+{
+    const std::vector<std::string> given = emscripten::vecFromJSArray<std::string>(texts);
+    calorvin::BoxTexts boxes;
+    for (std::size_t i = 0; i < boxes.size() && i < given.size(); ++i)
+        boxes[i] = given[i];
+    form.Set(boxes);
+}
+
+// The boxes in the order Cancella blanks them, as the window's table gives it.
+void Start(const val& order)
+{
+    const std::vector<int> given = emscripten::vecFromJSArray<int>(order);
+    std::array<std::size_t, calorvin::BoxCount> boxes{};
+    for (std::size_t i = 0; i < boxes.size() && i < given.size(); ++i)
+        boxes[i] = static_cast<std::size_t>(given[i]) % calorvin::BoxCount;
+    form = calorvin::Form(boxes);
+}
+
+// {computed, writes: [{box, text}], warnings: [text]}
+val Calcola(const val& texts, const std::string& decimalSeparator)
+{
+    Pass(texts);
+    const calorvin::Calculation run = form.Calcola(decimalSeparator);
+    val answer = val::object();
+    answer.set("computed", run.computed);
+    answer.set("writes", Writes(run.writes));
+    answer.set("warnings", List(run.warnings));
+    return answer;
+}
+
+val Cancella()
+{
+    return Writes(form.Cancella());
+}
+
+// {refusal} when the boxes cannot go on record, else {text, html}.
+val Record(const val& texts)
+{
+    Pass(texts);
+    val answer = val::object();
+    if (std::string why = form.Refusal(); !why.empty())
+        return answer.set("refusal", why), answer;
+    const calorvin::RecordTable table = form.Record();
+    answer.set("text", calorvin::RecordText(table));
+    answer.set("html", calorvin::RecordHtml(table));
+    return answer;
+}
+
+// The printed record: {heading (HTML: title, then date), margin (mm), gap (px)}, then {refusal}
+// when the boxes cannot go on record, else {body} (HTML).
+val Printed(const val& texts, const std::string& title, const val& when)
+{
+    Pass(texts);
+    const std::vector<int> t = emscripten::vecFromJSArray<int>(when); // year, month, day, hour, minute
+    const calorvin::PrintedRecord record = form.Printed(title, {t.at(0), t.at(1), t.at(2), t.at(3), t.at(4)});
+    val answer = val::object();
+    answer.set("heading", "<span>" + calorvin::HtmlEscaped(record.title) + "</span><span>" +
+                              calorvin::HtmlEscaped(record.date) + "</span>");
+    answer.set("margin", calorvin::PrintedRecord::MarginMm);
+    answer.set("gap", calorvin::PrintedRecord::GapPixels);
+    if (std::string why = form.Refusal(); !why.empty())
+        answer.set("refusal", why);
+    else
+        answer.set("body", record.BodyHtml());
+    return answer;
+}
+
+// A CSV file's bytes, named as the user chose it: {status, csv, message}, the
+// message what the box shows of standard error's lines: the first twenty,
+// and how many there are when more; empty when none.
+val Batch(const std::string& name, const std::string& bytes, const std::string& decimalSeparator)
+{
+    std::istringstream in(bytes);
+    std::ostringstream out, err;
+    const int status = calorvin::EvaluateBatch(in, out, err, decimalSeparator, name);
+    std::string message, line;
+    std::size_t lines = 0;
+    for (std::istringstream messages(err.str()); std::getline(messages, line); ++lines)
+        message += lines < 20 ? (lines ? "\n" : "") + line : "";
+    if (lines > 20)
+        message += "\n… (" + std::to_string(lines) + " righe)";
+    val answer = val::object();
+    answer.set("status", status);
+    answer.set("csv", out.str());
+    answer.set("message", message);
+    return answer;
+}
+
+// [start, end) of what a double-click at `at` selects.
+val RunAt(const std::u16string& text, int at)
+{
+    const auto [start, end] = calorvin::RunAt(text, static_cast<std::size_t>(std::max(at, 0)));
+    val run = val::array();
+    run.call<void>("push", static_cast<int>(start));
+    run.call<void>("push", static_cast<int>(end));
+    return run;
+}
 
 } // namespace
 
-extern "C" {
-
-EMSCRIPTEN_KEEPALIVE void calorvin_set_box(int index, const char* text)
+EMSCRIPTEN_BINDINGS(calorvin)
 {
-    if (index >= 0 && index < BoxCount)
-        boxes[static_cast<std::size_t>(index)] = text;
+    emscripten::function("start", &Start);
+    emscripten::function("calcola", &Calcola);
+    emscripten::function("cancella", &Cancella);
+    emscripten::function("record", &Record);
+    emscripten::function("printed", &Printed);
+    emscripten::function("batch", &Batch);
+    emscripten::function("runAt", &RunAt);
+    emscripten::function("tooltip", &calorvin::Tooltip);
 }
-
-// One "Calcola" on the boxes set: a line "1" when the results were computed
-// and the seven result texts on the next lines, or "0"; then one line per
-// warning, in check order.
-EMSCRIPTEN_KEEPALIVE const char* calorvin_calculate(const char* decimalSeparator)
-{
-    std::array<std::string_view, calorvin::EntryCount> entries;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        entries[i] = boxes[i];
-    const calorvin::EvaluationOutcome outcome = calorvin::Evaluate(entries, decimalSeparator);
-    std::string out = outcome.computed ? "1\n" : "0\n";
-    for (std::size_t i = 0; outcome.computed && i < outcome.resultTexts.size(); ++i) {
-        boxes[EntryCount + i] = outcome.resultTexts[i];
-        out += outcome.resultTexts[i] + "\n";
-    }
-    for (std::string_view warning : outcome.warnings)
-        out += std::string(warning) + "\n";
-    lastRun = calorvin::RecordedRun{boxes, outcome.computed};
-    return Answer(out);
-}
-
-EMSCRIPTEN_KEEPALIVE void calorvin_clear()
-{
-    lastRun.reset();
-}
-
-// The test on record of the boxes set, as the window gives it: as
-// tab-separated text (format 0) or as an HTML document holding a table
-// (format 1); or, when it cannot go on record, '!' and the reason.
-EMSCRIPTEN_KEEPALIVE const char* calorvin_record(int format)
-{
-    if (const std::string why = calorvin::RecordRefusal(lastRun ? &*lastRun : nullptr, boxes); !why.empty())
-        return Answer("!" + why);
-    const calorvin::RecordTable table = calorvin::RecordOf(boxes);
-    return Answer(format ? calorvin::RecordHtml(table) : calorvin::RecordText(table));
-}
-
-// The batch on a CSV file's bytes: the status, a line break, then the
-// results CSV; calorvin_batch_messages() gives what went to standard error.
-EMSCRIPTEN_KEEPALIVE const char* calorvin_batch(const char* bytes, int size, const char* decimalSeparator)
-{
-    std::istringstream in(std::string(bytes, static_cast<std::size_t>(size)));
-    std::ostringstream out, err;
-    const int status = calorvin::EvaluateBatch(in, out, err, decimalSeparator);
-    batchMessages = err.str();
-    return Answer(std::to_string(status) + "\n" + out.str());
-}
-
-EMSCRIPTEN_KEEPALIVE const char* calorvin_batch_messages()
-{
-    return batchMessages.c_str();
-}
-
-} // extern "C"

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -221,85 +222,131 @@ inline std::vector<std::string_view> Lines(std::string_view text)
 }
 
 // One line's fields: a field opening with a quote is quoted up to a single
-// quote ("" for one), and what follows it is text; nothing when a quote stays open.
-inline std::optional<std::vector<std::string>> CsvFields(std::string_view line, char separator)
+// quote ("" for one), and what follows it is text; a quote left open ends the
+// line's fields before it (`closed` false).
+struct CsvLine {
+    std::vector<std::string> fields;
+    bool closed = true;
+};
+inline CsvLine CsvFields(std::string_view line, char separator)
 {
-    std::vector<std::string> fields(1);
+    CsvLine csv{{""}};
     bool quoted = false;
     for (std::size_t i = 0, start = 0; i < line.size(); ++i) {
         const char c = line[i];
         if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"')
-            fields.back() += line[i++];
+            csv.fields.back() += line[i++];
         else if (quoted && c == '"')
             quoted = false;
         else if (!quoted && c == separator)
-            fields.emplace_back(), start = i + 1;
+            csv.fields.emplace_back(), start = i + 1;
         else if (!quoted && c == '"' && i == start)
             quoted = true;
         else
-            fields.back() += c;
+            csv.fields.back() += c;
     }
-    return quoted ? std::nullopt : std::optional(fields);
+    if (quoted)
+        csv.fields.pop_back(), csv.closed = false;
+    return csv;
+}
+
+// Whether an entry's number, as far as it was read, has digits that are not
+// all zeros but reads as 0 (beyond the smallest double).
+inline bool ReadsAsZeroWrongly(std::string_view number, double value)
+{
+    std::string text;
+    for (char c : number)
+        if (c != ' ' && c != '\t' && c != '\n')
+            text += c == 'D' || c == 'd' ? 'e' : c;
+    errno = 0;
+    const double precise = text.empty() || text[0] == '&' ? 0 : std::strtod(text.c_str(), nullptr);
+    return value == 0 && (precise != 0 || errno == ERANGE);
 }
 
 // The batch on one input taken with this separator: each line that is not
-// blank accounted for once and in order, as one output line or one refusal;
-// an output line's entries read back as given, then Evaluate's result texts
-// (or the column names on a first line) and warnings; each entry not read
-// whole named; status 1 exactly when a line was refused or an entry named.
+// blank accounted for once and in order, as one output row, with its entries
+// as given (as far as they could be read on a refused line) then Evaluate's
+// result texts and warnings, the column names on a first line, or no results
+// and the reason on a refused line, named too; each entry not read whole, out
+// of range or read as 0 from other digits named; status 1 exactly when a line
+// was refused or an entry named.
 inline std::string CheckBatchLines(const std::vector<std::string_view>& in, const std::vector<std::string_view>& out,
                                    const std::vector<std::string_view>& err, int status, char separator)
 {
     static const std::vector<std::string> Names = {"P", "Mw", "Pw", "Pa", "COppm", "Dp", "Etaw", "Avvisi"};
+    constexpr std::size_t Longest = 1 << 20;
     std::size_t o = 0, e = 0;
-    bool faulty = false, first = true, separatorOpen = true;
+    bool faulty = false, first = true, separatorOpen = true, own = false;
     for (std::size_t n = 0; n < in.size(); ++n) {
         const std::string_view line = in[n];
         const std::string number = "riga " + std::to_string(n + 1);
-        const bool tooLong = line.size() > (1 << 20);
+        const bool tooLong = line.size() > Longest;
         if (!tooLong && line.find_first_not_of(" \t") == std::string::npos)
             continue;
-        if (!tooLong && std::exchange(separatorOpen, false) && line == "sep=" + std::string(1, separator)) {
+        if (std::exchange(separatorOpen, false) && line == "sep=" + std::string(1, separator)) {
             if (o == out.size() || out[o++] != line)
                 return number + ": the separator line is not echoed";
             continue;
         }
-        const auto fields = CsvFields(line, separator);
-        const std::size_t count = fields ? fields->size() : 0;
-        const std::string refusal = tooLong ? ": più di 1048576 byte" : !fields ? ": virgolette non chiuse"
-                                    : count == 8 ? "" : ": " + std::to_string(count) + (count == 1 ? " campo" : " campi") + " invece di 8";
-        const bool header = !tooLong && std::exchange(first, false);
+        CsvLine csv = CsvFields(line.substr(0, Longest), separator);
+        std::vector<std::string>& fields = csv.fields;
+        if (tooLong && csv.closed)
+            fields.pop_back(); // cut short
+        std::size_t count = fields.size();
+        while (count > 8 && fields[count - 1].find_first_not_of(" \t") == std::string::npos)
+            --count; // blanks after the eighth, from a trailing separator
+        const bool header = std::exchange(first, false);
+        // The batch's own output, its header first: the columns after the entries are read past.
+        own = own || (header && csv.closed && count == 16 && std::equal(Names.begin(), Names.end(), fields.begin() + 8));
+        const std::string refusal = tooLong ? "più di 1048576 byte" : !csv.closed ? "virgolette non chiuse"
+                                    : count == 8 || (own && count > 8 && count <= 16) ? ""
+                                    : std::to_string(count) + (count == 1 ? " campo" : " campi") + " invece di 8";
+        fields.resize(8);
+        const CsvLine back = o < out.size() ? CsvFields(out[o++], separator) : CsvLine{{}, false};
+        if (!back.closed || back.fields.size() != calorvin::EntryCount + Names.size()
+            || !std::equal(fields.begin(), fields.end(), back.fields.begin()))
+            return number + ": no output row, or not with the entries as given";
         if (!refusal.empty()) {
             faulty = true;
-            if (e == err.size() || err[e++] != number + refusal)
+            if (e == err.size() || err[e++] != number + ": " + refusal)
                 return number + ": not refused as it should be";
+            if (back.fields.back() != refusal || std::any_of(back.fields.begin() + 8, back.fields.end() - 1, [](auto& r) { return !r.empty(); }))
+                return number + ": a refused line's row without its reason, or with results";
             continue;
         }
-        const auto back = o < out.size() ? CsvFields(out[o++], separator) : std::nullopt;
-        if (!back || back->size() != calorvin::EntryCount + Names.size()
-            || !std::equal(fields->begin(), fields->end(), back->begin()))
-            return number + ": no output line, or not with the entries as given";
-        if (header && std::equal(Names.begin(), Names.end(), back->begin() + calorvin::EntryCount))
+        if (header && std::equal(Names.begin(), Names.end(), back.fields.begin() + calorvin::EntryCount))
             continue;
         Texts texts;
+        bool named = false;
         for (std::size_t i = 0; i < texts.size(); ++i) {
             std::size_t used = 0;
-            const std::string read = "\" letto come " + calorvin::FormatResult(calorvin::ReadEntryNumber((*fields)[i], &used), ".");
-            texts[i] = (*fields)[i];
-            if (texts[i].find_first_not_of(" \t\n", used) == std::string_view::npos)
+            const double value = calorvin::ReadEntryNumber(fields[i], &used);
+            const std::string read = std::isfinite(value) ? "letto come " + calorvin::FormatResult(value, ".") : "troppo grande";
+            texts[i] = fields[i];
+            if (std::isfinite(value) && !ReadsAsZeroWrongly(texts[i].substr(0, used), value)
+                && texts[i].find_first_not_of(" \t\n", used) == std::string_view::npos)
                 continue;
-            faulty = true;
+            faulty = named = true;
             if (e == err.size() || !err[e].starts_with(number + ", ") || !err[e++].ends_with(read))
-                return number + ": entry " + std::to_string(i + 1) + " not named as not read whole";
+                return number + ": entry " + std::to_string(i + 1) + " not named as not read as written";
         }
         const calorvin::EvaluationOutcome outcome = calorvin::Evaluate(texts, ",");
         std::string warnings;
         for (std::string_view w : outcome.warnings)
             warnings += (warnings.empty() ? "" : " | ") + std::string(w);
-        for (std::size_t k = 0; k < calorvin::ResultCount; ++k)
-            if ((*back)[calorvin::EntryCount + k] != (outcome.computed ? outcome.resultTexts[k] : ""))
+        std::string blank;
+        for (std::size_t k = 0; k < calorvin::ResultCount; ++k) {
+            if (back.fields[calorvin::EntryCount + k] != (outcome.computed ? outcome.resultTexts[k] : ""))
                 return number + ": result " + std::to_string(k + 1) + " is not Evaluate's";
-        if (back->back() != warnings)
+            if (outcome.computed && outcome.resultTexts[k].empty())
+                blank += (blank.empty() ? "" : ", ") + Names[k];
+        }
+        if (!blank.empty() && !named && outcome.warnings.empty()) {
+            faulty = true;
+            if (e == err.size() || err[e++] != number + ": risultati non calcolabili, lasciati vuoti: " + blank)
+                return number + ": results left blank without a word";
+        }
+        if (back.fields.back() != warnings)
             return number + ": not Evaluate's warnings";
     }
     if (o != out.size() || e != err.size())
@@ -307,10 +354,14 @@ inline std::string CheckBatchLines(const std::vector<std::string_view>& in, cons
     return status == (faulty ? 1 : 0) ? "" : "status " + std::to_string(status) + " for what was refused or named";
 }
 
-// The batch on any bytes: as above, with the separator it takes; a UTF-16
-// file refused whole; every message one line without a control character.
-inline std::string CheckBatch(std::string_view input)
+// The batch on any bytes: as above, with the separator it takes; a UTF-16 or
+// UTF-32 file refused whole; every message one line without a control
+// character. Then its output fed back to it, where all this holds again with
+// the same separator: each row reads back into the same entries and, under
+// the header it writes, is evaluated again to the same results.
+inline std::string CheckBatch(std::string_view input, char readBackWith = 0)
 {
+    using namespace std::string_view_literals;
     std::istringstream in{std::string(input)};
     std::ostringstream out, err;
     const int status = calorvin::EvaluateBatch(in, out, err, ",");
@@ -319,15 +370,26 @@ inline std::string CheckBatch(std::string_view input)
         return "a line written without its end";
     if (std::any_of(errText.begin(), errText.end(), [](char c) { return (c >= 0 && c < 0x20 && c != '\n') || c == 0x7F; }))
         return "a control character in a message";
-    if (input.starts_with("\xFF\xFE") || input.starts_with("\xFE\xFF"))
-        return status == 2 && outText.empty() && Lines(errText).size() == 1 ? "" : "UTF-16 not refused whole";
+    for (std::string_view c : {"\u0085"sv, "\u061C"sv, "\u200E"sv, "\u200F"sv, "\u2028"sv, "\u2029"sv, "\u202A"sv,
+                               "\u202B"sv, "\u202C"sv, "\u202D"sv, "\u202E"sv, "\u2066"sv, "\u2067"sv, "\u2068"sv, "\u2069"sv})
+        if (errText.find(c) != std::string::npos)
+            return "a line-reordering character in a message";
+    // Text in Latin letters as UTF-16 (little-endian) has a NUL in every second byte.
+    const std::string_view head = input.substr(0, 64);
+    bool wide = input.starts_with("\xFF\xFE") || input.starts_with("\xFE\xFF") || input.starts_with("\0\0\xFE\xFF"sv);
+    for (std::size_t i = 0; !wide && i < head.size() && (head[i] == '\0') == (i % 2 == 1); ++i)
+        wide = i == head.size() - 1 && i > 0;
+    if (wide || (status == 2 && errText.find(" è in UTF-") != std::string::npos))
+        return status == 2 && outText.empty() && Lines(errText).size() == 1 && (wide || head.find('\0') != head.npos)
+                   ? "" : "UTF-16 not refused whole, or text refused as it";
     if (input.starts_with("\xEF\xBB\xBF"))
         input.remove_prefix(3);
-    std::string broken;
+    std::string broken = "no separator";
     for (char separator : {';', ',', '\t'})
-        if ((broken = CheckBatchLines(Lines(input), Lines(outText), Lines(errText), status, separator)).empty())
-            break;
-    return broken;
+        if ((!readBackWith || separator == readBackWith)
+            && (broken = CheckBatchLines(Lines(input), Lines(outText), Lines(errText), status, separator)).empty())
+            return readBackWith ? "" : CheckBatch(outText, separator);
+    return (readBackWith ? "read back: " : "") + broken;
 }
 
 } // namespace oracle
