@@ -4,7 +4,7 @@
     page_test.py PAGE LAYOUT_JSON CASE
 
 CASE is one row of CASES. The expectations come from the window's table
-(LAYOUT_JSON, written from ui/layout.h) and the core's reference test.
+(LAYOUT_JSON, written from ui/description/layout.h) and the core's reference test.
 """
 import json
 import os
