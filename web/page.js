@@ -107,11 +107,12 @@
     if (e.dataTransfer.files[0] && !busy && !ended) batch(e.dataTransfer.files[0]);
   });
 
-  // The additions, by the menu of a right click outside the boxes and by shortcut.
-  const menu = $("menu");
-  [copyTest, printTest, chooseFile].forEach((run, i) => {
-    const item = element("div", { textContent: data.menu[i], tabIndex: -1, onclick: () => { menu.hidden = true; run(); } });
+  // The additions, by the menu of a right click outside the boxes and by their keys, as the window's table lists them.
+  const menu = $("menu"), shortcuts = {}, byCommand = { copyTest, printTest, evaluateCsv: chooseFile };
+  data.menu.forEach(({ command, caption, keys }) => {
+    const item = element("div", { textContent: caption, tabIndex: -1, onclick: () => { menu.hidden = true; byCommand[command](); } });
     menu.append(item), item.setAttribute("role", "menuitem");
+    keys.forEach((key) => { shortcuts[key] = byCommand[command]; }); // "Ctrl+Shift+C"
   });
   $("Calorvin").addEventListener("contextmenu", (e) => {
     if (e.target.matches("input") || busy || ended) return;
@@ -128,13 +129,12 @@
 
   // Tab goes round the window's controls in the table's order, as on the desktop.
   const cycle = [...document.querySelectorAll("#Calorvin [tabindex]")].sort((a, b) => a.tabIndex - b.tabIndex);
-  const shortcuts = { "Shift+KeyC": copyTest, KeyS: printTest, KeyP: printTest, KeyO: chooseFile }; // with Ctrl
   document.addEventListener("keydown", (e) => {
     if (ended || busy) return;
     if (e.key === "Escape") menu.hidden = true;
     const wraps = e.key === "Tab" && [e.shiftKey ? cycle[0] : cycle.at(-1), ...cycle].indexOf(document.activeElement) < 1;
     const run = wraps ? () => (e.shiftKey ? cycle.at(-1) : cycle[0]).focus()
-      : e.ctrlKey && shortcuts[(e.shiftKey ? "Shift+" : "") + e.code];
+      : shortcuts[[e.ctrlKey && "Ctrl", e.shiftKey && "Shift", e.altKey && "Alt", e.code.replace(/^Key/, "")].filter(Boolean).join("+")];
     if (run) e.preventDefault(), run();
   });
 

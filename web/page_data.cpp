@@ -3,6 +3,7 @@
 #include "evaluation.h"
 #include "layout.h"
 #include "look.h"
+#include "menu.h"
 #include "record_table.h" // HtmlEscaped
 
 #include <algorithm>
@@ -43,10 +44,10 @@ BoxNames Boxes()
     return names;
 }
 
-// The family each face's stand-in has inside the page (page_data.h's Faces).
-constexpr std::string_view FamilyOf(look::Face face)
+// The family each face's stand-in has inside the page.
+std::string FamilyOf(look::Face face)
 {
-    return face == look::Face::Sans ? "Calorvin Sans" : face == look::Face::Verdana ? "Calorvin Verdana" : "Calorvin Garamond";
+    return "Calorvin " + std::string(look::NameOf(face));
 }
 
 // The Sans stand-in's @font-face puts the first baseline one em down (ascent
@@ -143,22 +144,6 @@ std::string Element(const Control& c)
 
 } // namespace
 
-const std::array<Face, 4> Faces = {{
-    // MS Sans Serif: Wine's Tahoma at 90 % of its width; bold and italic are
-    // drawn from it, and its first baseline lies one em down, as Windows
-    // draws MS Sans Serif's (11 px for S8, 13 px for the S10 keys).
-    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine",
-     "ascent-override:100%;descent-override:21%;line-gap-override:0%", true},
-    // Verdana: DejaVu Sans, bold and oblique.
-    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-     "fonts-dejavu-core", "font-weight:700", false},
-    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf",
-     "fonts-dejavu-extra", "font-style:italic", false},
-    // Garamond: Linux Libertine O Bold, whose figures stand on the line.
-    {look::Face::Garamond, "/usr/share/fonts/opentype/linux-libertine/LinLibertine_RB.otf",
-     "fonts-linuxlibertine", "font-weight:700", false},
-}};
-
 std::string Title()
 {
     return HtmlEscaped(WindowTitle);
@@ -178,38 +163,85 @@ std::string ControlsHtml()
     return html;
 }
 
+std::string FontPlaceholder(std::size_t file)
+{
+    return "@FACE-" + std::to_string(file) + "@";
+}
+
 std::string WindowCss()
 {
-    std::string css = ":root{";
+    std::string css;
+    for (std::size_t i = 0; i < look::FaceFiles.size(); ++i) {
+        const look::FaceFile& file = look::FaceFiles[i];
+        const look::Face face = look::StandIns[file.standIn].face;
+        // The Sans stand-in's first baseline lies one em down, as Windows
+        // draws MS Sans Serif's (11 px for S8, 13 px for the S10 keys).
+        css += "@font-face{font-family:\"" + FamilyOf(face) + "\";" +
+               (face == look::Face::Sans ? "ascent-override:100%;descent-override:21%;line-gap-override:0%;" : "") +
+               (file.bold ? "font-weight:700;" : "") + (file.italic ? "font-style:italic;" : "") +
+               "src:url(data:font/woff;base64," + FontPlaceholder(i) + ") format(\"woff\")}\n";
+    }
+    css += ":root{";
     for (const look::Colour& c : look::Colours)
         css += "--" + std::string(c.name) + ":" + Hex(c.rgb) + ";";
+    for (std::size_t i = 0; i < look::FaceNames.size(); ++i)
+        css += "--face-" + std::string(look::FaceNames[i]) + ":\"" + FamilyOf(static_cast<look::Face>(i)) + "\";";
+    for (const look::KeyFont& f : look::KeyFonts)
+        css += "--f" + std::string(f.name) + ":" + (f.italic ? "italic " : "normal ") + (f.bold ? "700 " : "400 ") +
+               std::to_string(f.pixels) + "px \"" + FamilyOf(f.face) + "\";";
     css += "}\n#Calorvin{width:" + Px(ClientWidth) + ";height:" + Px(ClientHeight) + "}\n";
     for (const look::KeyFont& f : look::KeyFonts)
-        css += ".f" + std::string(f.name) + "{font-family:\"" + std::string(FamilyOf(f.face)) +
-               "\";font-size:" + std::to_string(f.pixels) + "px;font-weight:" +
-               (f.bold ? "700" : "400") + ";font-style:" + (f.italic ? "italic" : "normal") +
-               "}\n";
+        css += ".f" + std::string(f.name) + "{font-family:\"" + FamilyOf(f.face) + "\";font-size:" +
+               std::to_string(f.pixels) + "px;font-weight:" + (f.bold ? "700" : "400") +
+               ";font-style:" + (f.italic ? "italic" : "normal") + "}\n";
     return css;
 }
 
-std::string_view Face::family() const
+std::string FacesJson()
 {
-    return FamilyOf(face);
+    std::string json = "[";
+    for (std::size_t i = 0; i < look::FaceFiles.size(); ++i) {
+        const look::FaceFile& file = look::FaceFiles[i];
+        const look::Face face = look::StandIns[file.standIn].face;
+        std::string text;
+        for (const Control& c : Controls)
+            if (const look::KeyFont* f = look::FontOf(c.font); f && f->face == face)
+                text += c.caption;
+        if (file.typedIn) { // what a box may show: every printable character of ASCII and Latin-1
+            for (unsigned c = 0x20; c <= 0xFF; ++c)
+                if (c < 0x7F)
+                    text.push_back(static_cast<char>(c));
+                else if (c >= 0xA0)
+                    text += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+            text += "…";
+        }
+        json += std::string(i ? "," : "") + "{\"placeholder\":" + Json(FontPlaceholder(i)) + ",\"path\":" +
+                Json(file.path) + ",\"package\":" + Json(look::PackageOf(file)) +
+                ",\"stretch\":" + std::to_string(look::StretchOf(face)) + ",\"text\":" + Json(text) + "}";
+    }
+    return json + "]";
 }
 
-int Face::stretch() const
+namespace {
+
+// The page's part of the menu's table, in its order.
+std::string PageMenu()
 {
-    return look::StretchOf(face);
+    std::string json = "[";
+    for (const menu::Item& item : menu::Items) {
+        if (!item.page)
+            continue;
+        std::vector<std::string_view> keys;
+        for (std::string_view key : item.keys)
+            if (!key.empty())
+                keys.push_back(key);
+        json += std::string(json.size() > 1 ? "," : "") + "{\"command\":" + Json(item.name) + ",\"caption\":" +
+                Json(item.caption) + ",\"keys\":" + JsonList(keys) + "}";
+    }
+    return json + "]";
 }
 
-std::string FaceText(std::string_view family)
-{
-    std::string text;
-    for (const Control& c : Controls)
-        if (const look::KeyFont* f = look::FontOf(c.font); f && FamilyOf(f->face) == family)
-            text += c.caption;
-    return text;
-}
+} // namespace
 
 std::string ScriptData()
 {
@@ -218,8 +250,7 @@ std::string ScriptData()
            ",\"clear\":" + JsonList(boxes.byTabIndex) +
            ",\"title\":" + Json(WindowTitle) + ",\"warningTitle\":" + Json(WarningTitle) +
            ",\"ended\":" + Json("Calorvin è terminato: si può chiudere questa pagina.") +
-           ",\"menu\":[" + Json("Copia la prova") + "," + Json("Stampa o salva come PDF…") + "," +
-           Json("Calcola da un file CSV…") + "]}";
+           ",\"menu\":" + PageMenu() + "}";
 }
 
 } // namespace calorvin::web

@@ -6,7 +6,7 @@
 
 #include "look.h"
 
-#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,23 +19,18 @@ std::string Title();
 // first so that the document's order is the window's stacking.
 std::string ControlsHtml();
 
-// The style of the window: its size, colours, bevels and the font of each key.
+// The style of the window: its size, colours, bevels and the font of each
+// key, as a class (".fS8") and as a custom property for the page's own style
+// ("font: var(--fS8)"), each face's family ("var(--face-Sans)"), and the
+// @font-face rule of each file the page embeds, its source left as
+// FontPlaceholder(n) for the subset face's WOFF in base64.
 std::string WindowCss();
+std::string FontPlaceholder(std::size_t file);
 
-// The faces the page embeds: the stand-ins ui/fonts.cpp chooses on Debian.
-struct Face {
-    look::Face face;
-    std::string_view file;    // where Debian installs it
-    std::string_view package; // which package
-    std::string_view descriptors; // the @font-face descriptors besides family and source
-    bool typedIn;             // the boxes' face: every Latin-1 character, not only the captions'
-    std::string_view family() const; // the CSS family name inside the page
-    int stretch() const;      // percent of its width it is drawn at, as the window draws it
-};
-extern const std::array<Face, 4> Faces;
-
-// The characters the page draws in this face (UTF-8), for subsetting it.
-std::string FaceText(std::string_view family);
+// What the page's build subsets, as JSON: for each of look.h's FaceFiles, in
+// order, its placeholder, its path, the width in percent it is drawn at and
+// the characters (UTF-8) the page draws in it.
+std::string FacesJson();
 
 // What the script needs, as JSON: the entries and the results in the order
 // the core reads and writes them, the boxes in the order Cancella blanks

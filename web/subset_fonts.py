@@ -1,20 +1,25 @@
-#!/usr/bin/python3
-"""Subsets each face the page embeds to the characters it draws, as WOFF.
+#!/usr/bin/env python3
+"""Subsets each face the page embeds to the characters it draws, as WOFF, and
+puts it in the page.
 
-    subset_fonts.py NODE GENERATOR OUTDIR
+    subset_fonts.py --faces FACES_JSON --page PAGE_IN --out PAGE
 
-The generator names the faces, the width each is drawn at and their
-characters (from the window's tables). A narrowed face is drawn at that
-part of its width, as the window draws Tahoma in place of MS Sans Serif:
-outlines, advances and kerning scaled.
-Hinting and embedded bitmaps go: scaled outlines have no use for either.
-Writes OUTDIR/face-<n>.woff, one per face in the generator's order.
+FACES_JSON (written by the page's generator from the window's tables) names
+each face's file, the width it is drawn at, its characters and the
+placeholder in PAGE_IN that its WOFF, in base64, replaces. A narrowed face is
+drawn at that part of its width, as the window draws Tahoma in place of MS
+Sans Serif: outlines, advances and kerning scaled. Hinting and embedded
+bitmaps go: scaled outlines have no use for either.
 """
-import subprocess
+import argparse
+import base64
+import io
+import json
 import sys
 
 from fontTools import subset
 from fontTools.ttLib import TTFont
+
 
 def narrow(font, width):
     glyf = font["glyf"]
@@ -44,29 +49,47 @@ def narrow(font, width):
                         value.XAdvance = round(value.XAdvance * width)
 
 
-def main(node, generator, outdir):
-    faces = subprocess.run([node, generator, "faces"], check=True, capture_output=True, text=True).stdout
-    for n, line in enumerate(faces.splitlines()):
-        family, path, stretch = line.split("|")
-        text = subprocess.run([node, generator, "text", family], check=True, capture_output=True).stdout.decode()
-        options = subset.Options()
-        options.flavor = "woff"
-        options.hinting = False
-        options.drop_tables += ["EBDT", "EBLC", "EBSC", "VDMX", "FFTM", "gasp"]
-        options.name_IDs = [0, 1, 2, 3, 4, 5, 6, 13, 14]  # copyright, names, licence
-        font = TTFont(path)
-        if "BDF " in font:  # Wine's bitmaps, which the subsetter cannot cut
-            del font["BDF "]
-        subsetter = subset.Subsetter(options)
-        subsetter.populate(text=text)
-        subsetter.subset(font)
-        if int(stretch) != 100:
-            narrow(font, int(stretch) / 100)
-        font.flavor = "woff"
-        font.save(f"{outdir}/face-{n}.woff")
+def woff(face):
+    options = subset.Options()
+    options.flavor = "woff"
+    options.hinting = False
+    options.drop_tables += ["EBDT", "EBLC", "EBSC", "VDMX", "FFTM", "gasp"]
+    options.name_IDs = [0, 1, 2, 3, 4, 5, 6, 13, 14]  # copyright, names, licence
+    try:
+        font = TTFont(face["path"])
+    except OSError as error:
+        sys.exit(f"subset_fonts: cannot read {face['path']} ({error.strerror}); it comes with "
+                 f"the Debian package {face['package']}")
+    if "BDF " in font:  # Wine's bitmaps, which the subsetter cannot cut
+        del font["BDF "]
+    subsetter = subset.Subsetter(options)
+    subsetter.populate(text=face["text"])
+    subsetter.subset(font)
+    if face["stretch"] != 100:
+        narrow(font, face["stretch"] / 100)
+    font.flavor = "woff"
+    out = io.BytesIO()
+    font.save(out)
+    return base64.b64encode(out.getvalue()).decode("ascii")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--faces", required=True)
+    parser.add_argument("--page", required=True)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    with open(args.faces, encoding="utf-8") as f:
+        faces = json.load(f)
+    with open(args.page, encoding="utf-8") as f:
+        page = f.read()
+    for face in faces:
+        if face["placeholder"] not in page:
+            sys.exit(f"subset_fonts: no {face['placeholder']} in {args.page}")
+        page = page.replace(face["placeholder"], woff(face))
+    with open(args.out, "w", encoding="utf-8") as f:
+        f.write(page)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4:
-        sys.exit(__doc__)
-    main(*sys.argv[1:])
+    main()

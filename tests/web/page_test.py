@@ -4,11 +4,12 @@
     page_test.py PAGE LAYOUT_JSON CASE
 
 CASE is one row of CASES. The expectations come from the window's table
-(LAYOUT_JSON, written from ui/layout.h) and the core's reference test.
+(LAYOUT_JSON, written from ui/description/layout.h) and the core's reference test.
 """
 import json
 import os
 import re
+import shutil
 import sys
 import tempfile
 
@@ -42,14 +43,14 @@ WARNINGS = [  # an empty form: every check but the final weight's, in check orde
 
 def browser(language):
     options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
+    options.binary_location = os.environ.get("CALORVIN_CHROMIUM") or shutil.which("chromium")
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
                  f"--user-data-dir={tempfile.mkdtemp(prefix='calorvin-chromium-')}", f"--lang={language}",
                  "--window-size=800,700"):
         options.add_argument(flag)
     options.add_experimental_option("prefs", {"intl.accept_languages": language})
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver = webdriver.Chrome(service=Service(os.environ.get("CALORVIN_CHROMEDRIVER") or shutil.which("chromedriver")), options=options)
     driver.set_network_conditions(offline=True, latency=0, throughput=0)
     return driver
 
