@@ -15,11 +15,10 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/calorvin.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/../packaging/org.example.calorvin.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-# The page, from the web build (scripts/dev.sh web), beside the program; left
-# out where it has not been built.
-set(CALORVIN_PAGE ${PROJECT_SOURCE_DIR}/build/web/calorvin.html CACHE FILEPATH
-    "calorvin.html to install, from the web build")
-install(FILES ${CALORVIN_PAGE} DESTINATION ${CMAKE_INSTALL_DATADIR}/calorvin OPTIONAL)
+# The page, built in this tree (cmake/Page.cmake) where emscripten is found.
+if(CALORVIN_PAGE_FILE)
+  install(FILES ${CALORVIN_PAGE_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/calorvin)
+endif()
 
 # The manual page and the changelog go compressed as Debian's tools compress
 # them (gzip -9n: no name or time in the header, so the package is the same
@@ -61,11 +60,13 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CALORVIN_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # What the program needs at run time beyond the shared libraries it links:
-# the xcb platform plugin, Qt's own translations, and the font packages whose
-# faces the window uses (DejaVu Sans Oblique, the italic Verdana stand-in, is
-# in fonts-dejavu-extra).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins (>= 6.4), qt6-translations-l10n, fonts-wine, fonts-linuxlibertine, fonts-dejavu-core, fonts-dejavu-extra")
+# the xcb platform plugin and Qt's own translations; the font packages whose
+# faces the window uses are added when the package is made, from the list the
+# build writes from the window's description (CPackProject.cmake.in), as is a
+# word on the page when this tree does not build it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins (>= 6.4), qt6-translations-l10n")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/CPackProject.cmake.in ${CMAKE_BINARY_DIR}/packaging/CPackProject.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/packaging/CPackProject.cmake)
 # dpkg-shlibdeps (dpkg-dev) adds the libraries the binary links, with their
 # versions (libqt6widgets6, libqt6gui6, libqt6core6, libc6, libstdc++6);
 # cpack needs file to find the binary for it, and stops without it. Without

@@ -1,37 +1,13 @@
 #pragma once
 
+#include "quantities.h"
+
 #include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace calorvin {
-
-// The eight entries of a test, in the order the window reads them.
-struct EvaluationInputs {
-    double Pin = 0;  // initial fuel weight, kg
-    double Pout = 0; // final fuel weight, kg
-    double B = 0;    // fuel burnt per hour, kg/h
-    double H = 0;    // calorific value, kJ/kg
-    double N = 0;    // water temperature rise, K
-    double Q = 0;    // water flow, l/h
-    double Eta = 0;  // combustion efficiency, %
-    double CO = 0;   // CO at 13 % O2, mg/m3
-};
-
-// The seven results, in the order they are computed and written.
-struct EvaluationResults {
-    double P = 0;     // nominal power, kW
-    double Mw = 0;    // water mass flow, kg/h
-    double Pw = 0;    // power to water, kW
-    double Pa = 0;    // power to air, kW
-    double COppm = 0; // CO, ppm
-    double Dp = 0;    // weight difference, kg
-    double Etaw = 0;  // water-side efficiency, %
-};
-
-inline constexpr int EntryCount = 8;
-inline constexpr int ResultCount = 7;
 
 // Everything one press of "Calcola" produces.
 struct EvaluationOutcome {

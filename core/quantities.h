@@ -5,13 +5,34 @@
 // The evaluation, the entry checks, the batch's columns, the record's rows and
 // the window's boxes all read these two tables.
 
-#include "evaluation.h"
-
 #include <array>
 #include <cstddef>
 #include <string_view>
 
 namespace calorvin {
+
+// The eight entries of a test, in the order the window reads them.
+struct EvaluationInputs {
+    double Pin = 0;  // initial fuel weight, kg
+    double Pout = 0; // final fuel weight, kg
+    double B = 0;    // fuel burnt per hour, kg/h
+    double H = 0;    // calorific value, kJ/kg
+    double N = 0;    // water temperature rise, K
+    double Q = 0;    // water flow, l/h
+    double Eta = 0;  // combustion efficiency, %
+    double CO = 0;   // CO at 13 % O2, mg/m3
+};
+
+// The seven results, in the order they are computed and written.
+struct EvaluationResults {
+    double P = 0;     // nominal power, kW
+    double Mw = 0;    // water mass flow, kg/h
+    double Pw = 0;    // power to water, kW
+    double Pa = 0;    // power to air, kW
+    double COppm = 0; // CO, ppm
+    double Dp = 0;    // weight difference, kg
+    double Etaw = 0;  // water-side efficiency, %
+};
 
 struct EntryQuantity {
     std::string_view symbol;  // CSV column name and field of EvaluationInputs
@@ -41,7 +62,7 @@ enum : std::size_t { P, Mw, Pw, Pa, COppm, Dp, Etaw };
 
 // In the order of EvaluationInputs: the order entries are read and checked.
 // Efficiency and CO only warn; they never hold back the results.
-inline constexpr std::array<EntryQuantity, EntryCount> Entries = {{
+inline constexpr std::array Entries = std::to_array<EntryQuantity>({
     {"Pin", "Peso Iniziale", "kg", &EvaluationInputs::Pin, false, true,
      "Il valore immesso del peso iniziale deve essere maggiore di zero"},
     {"Pout", "Peso Finale", "kg", &EvaluationInputs::Pout, true, true,
@@ -58,10 +79,10 @@ inline constexpr std::array<EntryQuantity, EntryCount> Entries = {{
      "Il valore immesso del rendimento deve essere maggiore di zero"},
     {"CO", "CO al 13% di O2", "mg/m³", &EvaluationInputs::CO, false, false,
      "Il valore della media del CO normalizzato al 13% deve essere maggiore di zero"},
-}};
+});
 
 // In the order of EvaluationResults: the order results are computed and written.
-inline constexpr std::array<ResultQuantity, ResultCount> Results = {{
+inline constexpr std::array Results = std::to_array<ResultQuantity>({
     {"P", "Potenza Nominale P", "kw", &EvaluationResults::P, 1},
     {"Mw", "Portata Massica Mw", "kg/h", &EvaluationResults::Mw, 0},
     {"Pw", "Potenza all'acqua Pw", "kw", &EvaluationResults::Pw, 2},
@@ -69,7 +90,9 @@ inline constexpr std::array<ResultQuantity, ResultCount> Results = {{
     {"COppm", "CO al 13% di O2", "ppm", &EvaluationResults::COppm, 5},
     {"Dp", "Differenza Peso", "kg", &EvaluationResults::Dp, 6},
     {"Etaw", "Rendimento all'Acqua", "%", &EvaluationResults::Etaw, 4},
-}};
+});
+inline constexpr int EntryCount = static_cast<int>(Entries.size());
+inline constexpr int ResultCount = static_cast<int>(Results.size());
 
 // The results in the window's top-to-bottom order: indices into Results.
 inline constexpr std::array<std::size_t, ResultCount> ResultsOnScreen = [] {

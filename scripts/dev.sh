@@ -22,11 +22,11 @@ run_packages=(
   qt6-base-dev          # Qt 6 Widgets: find_package(Qt6 COMPONENTS Widgets) in ui/
   libfontconfig-dev     # fontconfig, which the program starts on a thread of its own
   qt6-translations-l10n # Qt's own translations, read at run time
-  fonts-wine            # Tahoma, the stand-in for MS Sans Serif
-  fonts-dejavu-core     # DejaVu Sans (for Verdana) and DejaVu Serif
-  fonts-dejavu-extra    # DejaVu Sans Oblique (Verdana's italic) and DejaVu Sans Condensed
-  fonts-linuxlibertine  # Linux Libertine O Bold, the heading (lining figures)
 )
+# The font packages of the window's faces come from the window's description
+# (ui/description/look.h): each build lists them in font-packages.txt, and
+# build() installs them before the rest is built (running, the tests and the
+# page's fonts need them; compiling does not).
 # What the tests, fuzz targets, benchmarks and the install check add (scripts/dev.sh test).
 test_packages=(
   libgtest-dev          # GoogleTest: find_package(GTest) in tests/
@@ -46,8 +46,8 @@ test_packages=(
   poppler-utils         # pdfinfo, pdftotext, pdftoppm: the window tests read the saved PDF back
 )
 
-# What the page adds (scripts/dev.sh web), and its tests (scripts/dev.sh test):
-# the fonts are those of run_packages.
+# What the page adds (scripts/dev.sh web; the default tree builds it too where
+# emscripten is installed), and its tests (scripts/dev.sh test).
 web_packages=(
   emscripten            # em++: the core as WebAssembly; node runs its tests
   fonttools             # subsets the page's fonts (python3-fonttools)
@@ -98,6 +98,10 @@ jobs=$(nproc)
 
 build() { # preset
   cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$jobs" --target calorvin_font_packages >/dev/null
+  local fonts
+  mapfile -t fonts < "build/$1/font-packages.txt"
+  install_missing "${fonts[@]}"
   cmake --build --preset "$1" -j "$jobs"
 }
 
@@ -110,7 +114,8 @@ fi
 
 if [ "$mode" = run ]; then
   # build/run: the program alone, without tests or benchmarks, so that their
-  # packages are not needed to configure it.
+  # packages are not needed to configure it (and the page, where emscripten
+  # is installed).
   install_missing "${run_packages[@]}"
   build run
   exec build/run/ui/calorvin
@@ -120,14 +125,13 @@ install_missing "${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}" 
 runtime=$(fuzzer_runtime)
 install_missing "$runtime"
 generate_italian_locale
-build default
+build default # with the page, its core tests under node and its tests in Chromium (build/default/web)
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the
 # fuzz targets (clang's libFuzzer), each run for a bounded time.
 build asan
 build fuzz
 npm ci --prefix tests/web --no-audit --no-fund --silent # the page's drivers, as the lockfile pins them
-build web # the page, its core tests under node and its tests in Chromium, Firefox and WebKit
 
 # One CTest tree that takes in every build, so the run ends with one summary.
 mkdir -p build/all
@@ -136,6 +140,5 @@ mkdir -p build/all
   echo "subdirs(\"$PWD/build/default\")"
   echo "subdirs(\"$PWD/build/asan\")"
   echo "subdirs(\"$PWD/build/fuzz\")"
-  echo "subdirs(\"$PWD/build/web\")"
 } > build/all/CTestTestfile.cmake
 ctest --test-dir build/all --output-on-failure -j "$jobs" --no-tests=error

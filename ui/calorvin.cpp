@@ -3,6 +3,7 @@
 #include "colours.h"
 #include "fonts.h"
 #include "layout.h"
+#include "menu.h"
 #include "record.h"
 #include "text_box.h"
 #include "utf8.h"
@@ -31,6 +32,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -262,23 +264,39 @@ void Calorvin::addRecordActions()
 {
     // The test on record; everything else it needs is made when first used.
     // The window holds the shortcuts, so they work whichever box has the focus.
-    m_copyTest = new QAction(QStringLiteral("Copia la prova"), this);
-    m_copyTest->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    connect(m_copyTest, &QAction::triggered, this, &Calorvin::copyTest);
-    m_saveTest = new QAction(QString::fromUtf8("Salva come PDF\u2026"), this);
-    m_saveTest->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    connect(m_saveTest, &QAction::triggered, this, &Calorvin::askAndSaveTestAsPdf);
-    addActions({m_copyTest, m_saveTest});
+    // Captions, order and keys are the menu's table.
+    for (const menu::Item& item : menu::Items) {
+        if (!item.window)
+            continue;
+        auto* action = new QAction(Text(item.caption), this);
+        QList<QKeySequence> keys;
+        for (std::string_view key : item.keys)
+            if (!key.empty())
+                keys.append(QKeySequence(Text(key), QKeySequence::PortableText));
+        action->setShortcuts(keys);
+        switch (item.command) {
+        case menu::Command::CopyTest:
+            m_copyTest = action;
+            connect(action, &QAction::triggered, this, &Calorvin::copyTest);
+            break;
+        case menu::Command::SaveTestAsPdf:
+            m_saveTest = action;
+            connect(action, &QAction::triggered, this, &Calorvin::askAndSaveTestAsPdf);
+            break;
+        case menu::Command::PrintTest:
+        case menu::Command::EvaluateCsv:
+            break; // the page's only
+        }
+        addAction(action);
+    }
     // Shift+F10 asks the focused control for its menu, as the menu key does.
-    auto* menuKey = new QAction(this);
-    menuKey->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
-    connect(menuKey, &QAction::triggered, this, [this] {
+    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
         QWidget* focused = focusWidget() ? focusWidget() : this;
         QContextMenuEvent event(QContextMenuEvent::Keyboard, focused->rect().center(),
                                 focused->mapToGlobal(focused->rect().center()));
         QCoreApplication::sendEvent(focused, &event);
     });
-    addAction(menuKey);
 }
 
 void Calorvin::applyColours()
@@ -472,7 +490,7 @@ void Calorvin::contextMenuEvent(QContextMenuEvent* event)
     }
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addActions({m_copyTest, m_saveTest});
+    menu->addActions(actions());
     menu->popup(at);
 }
 

@@ -71,8 +71,8 @@ private:
     void write(const std::vector<BoxWrite>& writes);
     bool refuseToRecord();        // true after a warning box saying why the boxes are no test on record
 
-    std::array<QLineEdit*, 8> m_entries{};  // Pin, Pout, B, H, N, Q, Eta, CO
-    std::array<QLineEdit*, 7> m_results{};  // P, Mw, Pw, Pa, COppm, Dp, Etaw
+    std::array<QLineEdit*, EntryCount> m_entries{};  // in the order of the core's table of entries
+    std::array<QLineEdit*, ResultCount> m_results{}; // in the order of its results
     std::vector<std::pair<QWidget*, bool>> m_inked; // highlighted label, or line; true: highlight, else desktop
     std::function<void()> m_endProgram;
     Form m_form; // the boxes as last passed, and the last Calculate since start or Cancella

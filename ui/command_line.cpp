@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "batch.h"
+#include "quantities.h"
 #include "system_reason.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -29,16 +31,26 @@ namespace calorvin::ui {
 
 namespace {
 
-constexpr std::string_view Help =
-    "Uso: calorvin [--csv FILE [--decimal-point]]\n"
-    "Senza opzioni apre la finestra di calcolo.\n"
-    "  --csv FILE        valuta una prova per riga di FILE (- per lo standard input):\n"
-    "                    otto campi Pin, Pout, B, H, N, Q, Eta, CO separati da ; , o tab,\n"
-    "                    e riscrive ogni riga con i sette risultati e gli avvisi\n"
-    "  --decimal-point   con --csv, risultati col punto invece del separatore regionale\n"
-    "  -h, --help        mostra questo aiuto\n"
-    "  --version         mostra la versione\n"
-    "Valgono anche le opzioni di Qt per la finestra (-platform, -style, ...).\n";
+// The fields of --csv's lines, named from the core's table of entries: "otto
+// campi Pin, Pout, B, H, N, Q, Eta, CO", and the count of its results.
+std::string Help()
+{
+    constexpr std::array<std::string_view, 13> Numbers = {"zero", "un",   "due",  "tre",  "quattro", "cinque", "sei",
+                                                          "sette", "otto", "nove", "dieci", "undici", "dodici"};
+    static_assert(EntryCount < Numbers.size() && ResultCount < Numbers.size());
+    std::string fields;
+    for (const EntryQuantity& entry : Entries)
+        fields += (fields.empty() ? "" : ", ") + std::string(entry.symbol);
+    return "Uso: calorvin [--csv FILE [--decimal-point]]\n"
+           "Senza opzioni apre la finestra di calcolo.\n"
+           "  --csv FILE        valuta una prova per riga di FILE (- per lo standard input):\n"
+           "                    " + std::string(Numbers[EntryCount]) + " campi " + fields + " separati da ; , o tab,\n"
+           "                    e riscrive ogni riga con i " + std::string(Numbers[ResultCount]) + " risultati e gli avvisi\n"
+           "  --decimal-point   con --csv, risultati col punto invece del separatore regionale\n"
+           "  -h, --help        mostra questo aiuto\n"
+           "  --version         mostra la versione\n"
+           "Valgono anche le opzioni di Qt per la finestra (-platform, -style, ...).\n";
+}
 
 // A stream buffer over a C stream, for standard input and output without
 // <iostream>: its start-up work (the standard streams and their locale) would
@@ -285,7 +297,7 @@ std::optional<int> RunCommandLine(int argc, char* argv[])
     if (csv && (help || version))
         return Refuse(help ? "--csv non va con --help" : "--csv non va con --version");
     if (help)
-        return Print(Help);
+        return Print(Help());
     if (version)
         return Print("calorvin " CALORVIN_VERSION "\n");
     if (!csv) {

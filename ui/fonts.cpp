@@ -12,94 +12,89 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <initializer_list>
+#include <string>
+#include <string_view>
 
 namespace calorvin::ui {
 
-// Faces. "MS Sans Serif" exists on Linux only as Wine's bitmap-only
-// TrueType: Qt can use just its first strike (the 8 pt one, for 11 and 13 px
-// alike), never makes it bold and cannot scale it. So the S keys use Wine's
-// Tahoma, its scalable successor, narrowed to 90 %: Tahoma runs wider than MS
-// Sans Serif, and the narrowest box ("[kg/h]" of Label21, 33 px in S10) needs
-// 90 % to hold its caption. Only tahoma.ttf is registered: Wine's
-// tahomabd.ttf draws regular strokes at bold widths, while Qt's synthetic
-// bold of the regular face is truly bold (and its slant serves S10BI).
-// "Verdana" becomes DejaVu Sans, closest to it in shapes and widths;
-// "Garamond" becomes Linux Libertine O Bold, a Garamond-like face whose
-// figures stand on the line as Garamond's do ("14785" in the heading); EB
-// Garamond 12's bold has only old-style figures, which hang below it, and
-// stays the second choice. Each key takes the
-// first face present; a missing one that a Debian package provides is named
-// on standard error with its package, since its stand-in cuts captions.
+// Faces: look.h's stand-ins, the first present of each face. The S keys use
+// Wine's Tahoma narrowed to 90 %: Tahoma runs wider than MS Sans Serif, and
+// the narrowest box ("[kg/h]" of Label21, 33 px in S10) needs 90 % to hold
+// its caption. A missing face that a Debian package provides is named on
+// standard error with its package, since its stand-in cuts captions.
 //
 // Sizes, weights and widths are look.h's, in logical pixels like the
 // window's geometry, so text and boxes scale together under Qt's high-DPI
 // scaling whatever dpi the platform reports.
 namespace {
 
-// Outside fontconfig's paths, and all that start-up registers.
-constexpr const char* TahomaFile = "/usr/share/wine/fonts/tahoma.ttf";
-
-// A face the window asks for, and the Debian package that provides it; none
-// for the Windows faces, used only where someone has installed them.
-struct Face {
-    const char* family;
-    const char* package;
-};
-
-void ReportMissing(const char* face, const char* package, const QString& insteadUsed, const char* how = "")
+void ReportMissing(std::string_view face, std::string_view package, const QString& insteadUsed, const char* how = "")
 {
-    std::fprintf(stderr, "calorvin: manca il carattere \"%s\" (pacchetto Debian %s): uso \"%s\"%s\n", face, package,
+    std::fprintf(stderr, "calorvin: manca il carattere \"%.*s\" (pacchetto Debian %.*s): uso \"%s\"%s\n",
+                 static_cast<int>(face.size()), face.data(), static_cast<int>(package.size()), package.data(),
                  insteadUsed.toUtf8().constData(), how);
 }
 
-// One family per key, chosen once: a list of families would let Qt take a
+QString Family(const look::StandIn& standIn)
+{
+    const std::string_view family = look::FamilyOf(standIn);
+    return QString::fromUtf8(family.data(), static_cast<qsizetype>(family.size()));
+}
+
+// One family per face, chosen once: a list of families would let Qt take a
 // later one that has the italic or the width asked for (DejaVu Sans
 // Condensed Bold Oblique instead of Tahoma Bold made oblique).
 // Looked up in the list of installed families: hasFamily() would also ask
 // fontconfig to resolve aliases, 0.1 ms a call, a measurable part of start-up.
-QString FirstPresent(const QStringList& present, std::initializer_list<Face> faces)
+QString FirstPresent(const QStringList& present, look::Face face)
 {
-    const Face* chosen = nullptr;
-    for (const Face& face : faces)
-        if (!chosen && present.contains(QLatin1String(face.family), Qt::CaseInsensitive))
-            chosen = &face;
-    const QString family = QLatin1String(chosen ? chosen->family : (faces.end() - 1)->family);
-    for (const Face& face : faces) {
-        if (&face == chosen)
+    const look::StandIn* chosen = nullptr;
+    const look::StandIn* last = nullptr;
+    for (const look::StandIn& s : look::StandIns)
+        if (s.face == face) {
+            last = &s;
+            if (!chosen && present.contains(Family(s), Qt::CaseInsensitive))
+                chosen = &s;
+        }
+    const QString family = Family(chosen ? *chosen : *last);
+    for (const look::StandIn& s : look::StandIns) {
+        if (&s == chosen)
             break;
-        if (face.package) // none present: the face fontconfig puts in the last one's place
-            ReportMissing(face.family, face.package, chosen ? family : QFontInfo(QFont(family)).family());
+        if (s.face == face && !s.package.empty()) // none present: the face fontconfig puts in the last one's place
+            ReportMissing(look::FamilyOf(s), s.package, chosen ? family : QFontInfo(QFont(family)).family());
     }
     return family;
 }
 
-struct Families {
-    QString sans, verdana, garamond;
-};
+using Families = std::array<QString, look::FaceNames.size()>;
 
 const Families& ChosenFamilies()
 {
     static const Families families = [] {
         const QStringList present = QFontDatabase::families();
-        Families f{FirstPresent(present, {{"Tahoma", "fonts-wine"}, {"DejaVu Sans Condensed", "fonts-dejavu-extra"}}),
-                   FirstPresent(present, {{"Verdana", nullptr}, {"DejaVu Sans", "fonts-dejavu-core"}}),
-                   FirstPresent(present, {{"Garamond", nullptr}, {"Linux Libertine O", "fonts-linuxlibertine"},
-                                          {"EB Garamond 12", "fonts-ebgaramond"},
-                                          {"DejaVu Serif", "fonts-dejavu-core"}})};
-        // V10I's italic is a face of its own, in another package than the
-        // upright one; without it Qt takes another slanted face of the family
-        // or slants the upright one.
-        if (f.verdana == QLatin1String("DejaVu Sans") && present.contains(f.verdana)
-            && !QFontDatabase::styles(f.verdana).contains(QLatin1String("Oblique"))) {
-            QFont italic(f.verdana);
-            italic.setItalic(true);
-            const QFontInfo info(italic);
-            const QString style = info.styleName();
-            if (style.contains(QLatin1String("Oblique")) || style.contains(QLatin1String("Italic")))
-                ReportMissing("DejaVu Sans Oblique", "fonts-dejavu-extra", info.family() + QLatin1Char(' ') + style);
+        Families f;
+        for (std::size_t i = 0; i < f.size(); ++i)
+            f[i] = FirstPresent(present, static_cast<look::Face>(i));
+        // A style in a file, and a package, of its own (V10I's italic): without
+        // it Qt takes another face of the family in its place or draws it from
+        // the upright one.
+        for (const look::FaceFile& file : look::FaceFiles) {
+            const QString family = Family(look::StandIns[file.standIn]);
+            const QString style = QString::fromUtf8(file.style.data(), static_cast<qsizetype>(file.style.size()));
+            if (f[static_cast<std::size_t>(look::StandIns[file.standIn].face)] != family || !present.contains(family)
+                || QFontDatabase::styles(family).contains(style))
+                continue;
+            QFont font(family);
+            font.setItalic(file.italic);
+            font.setBold(file.bold);
+            const QFontInfo info(font);
+            const QString used = info.styleName();
+            const std::string missing =
+                std::string(look::FamilyOf(look::StandIns[file.standIn])) + ' ' + std::string(file.style);
+            if (file.italic && (used.contains(QLatin1String("Oblique")) || used.contains(QLatin1String("Italic"))))
+                ReportMissing(missing, look::PackageOf(file), info.family() + QLatin1Char(' ') + used);
             else
-                ReportMissing("DejaVu Sans Oblique", "fonts-dejavu-extra", info.family(), " inclinato");
+                ReportMissing(missing, look::PackageOf(file), info.family(), file.italic ? " inclinato" : " grassetto");
         }
         return f;
     }();
@@ -123,9 +118,12 @@ QFont Make(const QString& family, int pixelSize, bool bold, bool italic, int str
 
 void SetUpFonts()
 {
-    const QString file = QString::fromLatin1(TahomaFile);
-    if (QFile::exists(file))
-        QFontDatabase::addApplicationFont(file);
+    // Files outside fontconfig's paths.
+    for (const look::FaceFile& face : look::FaceFiles) {
+        const QString file = QString::fromUtf8(face.path.data(), static_cast<qsizetype>(face.path.size()));
+        if (face.outsideFontconfig && QFile::exists(file))
+            QFontDatabase::addApplicationFont(file);
+    }
     ChosenFamilies(); // at start, so that a missing face is named before the window shows
 }
 
@@ -134,9 +132,8 @@ QFont FontFor(layout::Font key)
     const look::KeyFont* font = look::FontOf(key);
     if (!font)
         return QFont();
-    const auto& [sans, verdana, garamond] = ChosenFamilies();
-    const QString& family = font->face == look::Face::Sans ? sans : font->face == look::Face::Verdana ? verdana : garamond;
-    return Make(family, font->pixels, font->bold, font->italic, font->stretch);
+    return Make(ChosenFamilies()[static_cast<std::size_t>(font->face)], font->pixels, font->bold, font->italic,
+                font->stretch);
 }
 
 int CaptionTopOffset(layout::Font key)
@@ -144,8 +141,12 @@ int CaptionTopOffset(layout::Font key)
     const look::KeyFont* font = look::FontOf(key);
     if (!font || font->baseline == 0)
         return 0;
-    static std::array<int, 8> offsets = [] { std::array<int, 8> a; a.fill(-1); return a; }();
-    int& offset = offsets.at(static_cast<std::size_t>(key));
+    static std::array<int, look::KeyFonts.size()> offsets = [] {
+        std::array<int, look::KeyFonts.size()> a;
+        a.fill(-1);
+        return a;
+    }();
+    int& offset = offsets.at(static_cast<std::size_t>(font - look::KeyFonts.data()));
     if (offset < 0)
         offset = std::max(0, font->baseline - qRound(QFontMetricsF(FontFor(key)).ascent()));
     return offset;

@@ -1,11 +1,10 @@
 // Builds the page from the window's tables (page_data.cpp) at build time,
-// run under node:
-//   generate_page faces                  one line per embedded face: file, width in percent, whether it
-//                                        is made bold and slanted from the file, ascent and descent in
-//                                        percent of its em (0: its own)
-//   generate_page text N                 the characters the page draws in the Nth face
-//   generate_page page OUT TEMPLATE CSS SCRIPT MODULE WASM FONT...
-//                                        the one self-contained page, written to OUT
+// run once under node:
+//   generate_page --template page.html --style page.css --script page.js
+//                 --module calorvin_web.js --wasm calorvin_web.wasm
+//                 --out calorvin.html.in --faces faces.json
+// writes the page with a placeholder in place of each embedded face and, for
+// the font subsetter that fills them in (subset_fonts.py), the faces to cut.
 
 #include "page_data.h"
 
@@ -13,23 +12,31 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+#include <map>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace {
 
-using calorvin::web::Faces;
+[[noreturn]] void Fail(const std::string& why)
+{
+    std::fprintf(stderr, "generate_page: %s\n", why.c_str());
+    std::exit(1);
+}
 
-std::string Read(const char* path)
+std::string Read(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "generate_page: cannot read %s\n", path);
-        std::exit(1);
-    }
+    if (!in)
+        Fail("cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Write(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    if (!(out << text) || !out.flush())
+        Fail("cannot write " + path);
 }
 
 std::string Base64(std::string_view bytes)
@@ -50,30 +57,12 @@ std::string Base64(std::string_view bytes)
     return out;
 }
 
-// Every printable character of ASCII and, if asked, Latin-1, as UTF-8: what a box may show.
-std::string Typed(calorvin::web::Face::Typed typed)
-{
-    std::string text;
-    for (unsigned c = 0x20; c <= (typed == calorvin::web::Face::Latin1 ? 0xFF : 0x7E); ++c) {
-        if (c < 0x7F)
-            text.push_back(static_cast<char>(c));
-        else if (c >= 0xA0) {
-            text.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return typed == calorvin::web::Face::Latin1 ? text + "…" : text;
-}
-
 // Every place of the placeholder in the template; what is put in is not searched again.
 void Replace(std::string& text, std::string_view placeholder, const std::string& with)
 {
     std::size_t at = text.find(placeholder);
-    if (at == std::string::npos) {
-        std::fprintf(stderr, "generate_page: no %.*s in the template\n", static_cast<int>(placeholder.size()),
-                     placeholder.data());
-        std::exit(1);
-    }
+    if (at == std::string::npos)
+        Fail("no " + std::string(placeholder) + " in the template");
     for (; at != std::string::npos; at = text.find(placeholder, at + with.size()))
         text.replace(at, placeholder.size(), with);
 }
@@ -82,41 +71,30 @@ void Replace(std::string& text, std::string_view placeholder, const std::string&
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
-    if (args.size() == 1 && args[0] == "faces") {
-        for (const auto& face : Faces)
-            std::printf("%.*s|%d|%d|%d|%d|%d\n", static_cast<int>(face.file.size()), face.file.data(), face.stretch(),
-                        face.drawnFromRegular && face.bold, face.drawnFromRegular && face.italic, face.ascent,
-                        face.descent);
-        return std::fflush(stdout) == 0 ? 0 : 1; // node's runtime does not flush at exit
+    const std::string_view Usage = "usage: generate_page --template FILE --style FILE --script FILE --module FILE"
+                                   " --wasm FILE --out FILE --faces FILE";
+    std::map<std::string_view, std::string> options = {{"--template", {}}, {"--style", {}}, {"--script", {}},
+                                                       {"--module", {}},   {"--wasm", {}},  {"--out", {}},
+                                                       {"--faces", {}}};
+    for (int i = 1; i < argc; i += 2) {
+        const auto option = options.find(argv[i]);
+        if (option == options.end() || i + 1 == argc || !option->second.empty())
+            Fail(std::string(Usage));
+        option->second = argv[i + 1];
     }
-    if (args.size() == 2 && args[0] == "text") {
-        const std::size_t n = static_cast<std::size_t>(std::atoi(argv[2]));
-        if (n >= Faces.size())
-            return 2;
-        std::string text = calorvin::web::FaceText(Faces[n]) +
-                           (Faces[n].typed == calorvin::web::Face::CaptionsOnly ? "" : Typed(Faces[n].typed));
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
-    }
-    if (args.size() == 7 + Faces.size() && args[0] == "page") {
-        std::string page = Read(argv[3]);
-        std::string fonts;
-        for (std::size_t i = 0; i < Faces.size(); ++i)
-            fonts += "@font-face{font-family:\"" + std::string(Faces[i].family()) + "\";font-weight:" +
-                     (Faces[i].bold ? "700" : "400") + ";font-style:" + (Faces[i].italic ? "italic" : "normal") +
-                     ";src:url(data:font/woff;base64," +
-                     Base64(Read(argv[8 + i])) + ") format(\"woff\")}\n";
-        Replace(page, "@TITLE@", calorvin::web::Title());
-        Replace(page, "@STYLE@", fonts + calorvin::web::WindowCss() + Read(argv[4]));
-        Replace(page, "@CONTROLS@", calorvin::web::ControlsHtml());
-        Replace(page, "@DATA@", calorvin::web::ScriptData());
-        Replace(page, "@WASM@", Base64(Read(argv[7])));
-        Replace(page, "@SCRIPT@", Read(argv[6]) + "\n" + Read(argv[5])); // the core, then the script
-        std::ofstream out(argv[2], std::ios::binary);
-        out << page;
-        return out.flush() ? 0 : 1;
-    }
-    std::fprintf(stderr, "usage: generate_page faces | text FAMILY | page OUT TEMPLATE CSS SCRIPT MODULE WASM FONT...\n");
-    return 2;
+    for (const auto& [name, value] : options)
+        if (value.empty())
+            Fail("no " + std::string(name) + "\n" + std::string(Usage));
+
+    std::string page = Read(options["--template"]);
+    Replace(page, "@TITLE@", calorvin::web::Title());
+    Replace(page, "@STYLE@", calorvin::web::WindowCss() + Read(options["--style"]));
+    Replace(page, "@CONTROLS@", calorvin::web::ControlsHtml());
+    Replace(page, "@DATA@", calorvin::web::ScriptData());
+    Replace(page, "@WASM@", Base64(Read(options["--wasm"])));
+    // The core, then the script.
+    Replace(page, "@SCRIPT@", Read(options["--module"]) + "\n" + Read(options["--script"]));
+    Write(options["--out"], page);
+    Write(options["--faces"], calorvin::web::FacesJson());
+    return 0;
 }

@@ -96,12 +96,14 @@
   $("csvFile").addEventListener("change", ({ target }) => (target.files[0] && exclusive(batch, target.files[0]), target.value = ""));
   document.addEventListener("dragover", (e) => e.preventDefault());
   document.addEventListener("drop", (e) => (e.preventDefault(), e.dataTransfer.files[0] && exclusive(batch, e.dataTransfer.files[0])));
-  // The additions, by the menu of a right click outside the boxes, of the menu key or Shift+F10 on a button or
-  // the window (a box keeps its own), and by shortcut.
-  const menu = $("menu"), copy = () => exclusive(copyTest), print = () => exclusive(printTest);
-  const closeMenu = () => { if (!menu.hidden) menu.hidden = true, menuBack?.focus(); };
-  [copy, print, chooseFile].forEach((run, i) => menu.append(element("div",
-    { textContent: data.menu[i], role: "menuitem", tabIndex: -1, onclick: () => (closeMenu(), run()) })));
+  // The additions, by the menu of a right click outside the boxes, of the menu key or Shift+F10 on a button or the
+  // window (a box keeps its own), and by their keys, as the window's table lists them.
+  const menu = $("menu"), shortcuts = {}, closeMenu = () => { if (!menu.hidden) menu.hidden = true, menuBack?.focus(); };
+  const byCommand = { copyTest: () => exclusive(copyTest), printTest: () => exclusive(printTest), evaluateCsv: chooseFile };
+  data.menu.forEach(({ command, caption, keys }) => {
+    menu.append(element("div", { textContent: caption, role: "menuitem", tabIndex: -1, onclick: () => (closeMenu(), byCommand[command]()) }));
+    keys.forEach((key) => { shortcuts[key] = byCommand[command]; }); // "Ctrl+Shift+C"
+  });
   const openMenu = (x, y) => (menuBack = document.activeElement,
     Object.assign(menu.style, { left: `${x}px`, top: `${y}px` }), menu.hidden = false, menu.firstChild.focus());
   $("Calorvin").addEventListener("contextmenu", (e) => { // the keyboard's menu may be open already
@@ -121,7 +123,6 @@
 
   // Tab goes round the window's controls in the table's order, as on the desktop.
   const cycle = [...document.querySelectorAll("#Calorvin [tabindex]")].sort((a, b) => a.tabIndex - b.tabIndex);
-  const shortcuts = { "Shift+KeyC": copy, KeyS: print, KeyP: print, KeyO: chooseFile }; // with Ctrl
   document.addEventListener("keydown", (e) => {
     if (ended || busy) return;
     if (e.key === "Escape") closeMenu();
@@ -130,7 +131,7 @@
     if (at) return e.preventDefault(), openMenu(at.left, at.bottom);
     const wraps = e.key === "Tab" && [e.shiftKey ? cycle[0] : cycle.at(-1), ...cycle].indexOf(document.activeElement) < 1;
     const run = wraps ? () => (e.shiftKey ? cycle.at(-1) : cycle[0]).focus()
-      : e.ctrlKey && shortcuts[(e.shiftKey ? "Shift+" : "") + e.code];
+      : shortcuts[[e.ctrlKey && "Ctrl", e.shiftKey && "Shift", e.altKey && "Alt", e.code.replace(/^Key/, "")].filter(Boolean).join("+")];
     if (run) e.preventDefault(), run();
   });
 

@@ -3,6 +3,7 @@
 #include "evaluation.h"
 #include "layout.h"
 #include "look.h"
+#include "menu.h"
 #include "record_table.h" // HtmlEscaped
 
 #include <algorithm>
@@ -44,14 +45,14 @@ BoxNames Boxes()
     return names;
 }
 
-// The family each face's stand-in has inside the page (page_data.h's Faces).
-constexpr std::string_view FamilyOf(look::Face face)
+// The family each face's stand-in has inside the page.
+std::string FamilyOf(look::Face face)
 {
-    return face == look::Face::Sans ? "Calorvin Sans" : face == look::Face::Verdana ? "Calorvin Verdana" : "Calorvin Garamond";
+    return "Calorvin " + std::string(look::NameOf(face));
 }
 
-// The Sans stand-in carries an ascent of one em (Faces below), so that its
-// first baseline lies where the window puts MS Sans Serif's.
+// The Sans stand-in's faces carry an ascent of one em (PageFaces), so that
+// the first baseline lies where the window puts MS Sans Serif's.
 constexpr bool SansBaselineIsOneEm()
 {
     for (const look::KeyFont& f : look::KeyFonts)
@@ -214,28 +215,6 @@ std::string Element(const Control& c)
 
 } // namespace
 
-// Every face carries the vertical metrics the page is to use in each of its
-// tables, so that every engine puts the baseline at the same place.
-const std::array<Face, 6> Faces = {{
-    // MS Sans Serif: Wine's Tahoma at 90 % of its width, its first baseline
-    // one em down, as Windows draws MS Sans Serif's (11 px for S8, 13 px for
-    // the S10 keys). Bold and bold italic are drawn from the regular face, as
-    // the window draws them, and embedded, so that no engine makes up its own.
-    // The boxes' titles are bold: ASCII for the names of files and the date
-    // (every Latin-1 character would slow the first drawing).
-    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine", false, false, false, 100, 21, Face::Latin1},
-    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine", true, false, true, 100, 21, Face::Ascii},
-    {look::Face::Sans, "/usr/share/wine/fonts/tahoma.ttf", "fonts-wine", true, true, true, 100, 21, Face::CaptionsOnly},
-    // Verdana: DejaVu Sans, bold and oblique.
-    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", true, false,
-     false, 0, 0, Face::CaptionsOnly},
-    {look::Face::Verdana, "/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf", "fonts-dejavu-extra", false, true,
-     false, 0, 0, Face::CaptionsOnly},
-    // Garamond: Linux Libertine O Bold, whose figures stand on the line.
-    {look::Face::Garamond, "/usr/share/fonts/opentype/linux-libertine/LinLibertine_RB.otf", "fonts-linuxlibertine",
-     true, false, false, 0, 0, Face::CaptionsOnly},
-}};
-
 std::string Title()
 {
     return HtmlEscaped(WindowTitle);
@@ -270,40 +249,123 @@ std::string ControlsHtml()
     return html;
 }
 
+std::string FontPlaceholder(std::size_t file)
+{
+    return "@FACE-" + std::to_string(file) + "@";
+}
+
+namespace {
+
+// The faces the page embeds: every file the window draws from, and the Sans
+// stand-in's bold and bold italic, which the window draws from its regular
+// face (FaceFiles) and the page embeds made the same way, so that no engine
+// makes up its own (one's synthetic bold is barely visible at 13 px).
+struct PageFace {
+    std::size_t file; // row of FaceFiles
+    bool bold, italic;
+    bool drawnFromRegular;
+    enum Typed { CaptionsOnly, Ascii, Latin1 } typed; // beyond the captions: a box's text, a title's
+};
+constexpr bool IsSans(std::size_t file) { return look::StandIns[look::FaceFiles[file].standIn].face == look::Face::Sans; }
+std::vector<PageFace> PageFaces()
+{
+    std::vector<PageFace> faces;
+    for (std::size_t i = 0; i < look::FaceFiles.size(); ++i) {
+        const look::FaceFile& f = look::FaceFiles[i];
+        faces.push_back({i, f.bold, f.italic, false, f.typedIn ? PageFace::Latin1 : PageFace::CaptionsOnly});
+        // The boxes' titles are bold: ASCII for the names of files and the
+        // date (all of Latin-1 would hold back the first drawing).
+        if (IsSans(i) && !f.bold && !f.italic) {
+            faces.push_back({i, true, false, true, PageFace::Ascii});
+            faces.push_back({i, true, true, true, PageFace::CaptionsOnly});
+        }
+    }
+    return faces;
+}
+
+} // namespace
+
 std::string WindowCss()
 {
-    std::string css = ":root{";
+    std::string css;
+    const std::vector<PageFace> faces = PageFaces();
+    for (std::size_t i = 0; i < faces.size(); ++i)
+        css += "@font-face{font-family:\"" + FamilyOf(look::StandIns[look::FaceFiles[faces[i].file].standIn].face) +
+               "\";" + (faces[i].bold ? "font-weight:700;" : "") + (faces[i].italic ? "font-style:italic;" : "") +
+               "src:url(data:font/woff;base64," + FontPlaceholder(i) + ") format(\"woff\")}\n";
+    css += ":root{";
     for (const look::Colour& c : look::Colours)
         css += "--" + std::string(c.name) + ":" + Hex(c.rgb) + ";";
+    for (std::size_t i = 0; i < look::FaceNames.size(); ++i)
+        css += "--face-" + std::string(look::FaceNames[i]) + ":\"" + FamilyOf(static_cast<look::Face>(i)) + "\";";
+    for (const look::KeyFont& f : look::KeyFonts)
+        css += "--f" + std::string(f.name) + ":" + (f.italic ? "italic " : "normal ") + (f.bold ? "700 " : "400 ") +
+               std::to_string(f.pixels) + "px \"" + FamilyOf(f.face) + "\";";
     css += "--width:" + Px(ClientWidth) + ";--height:" + Px(ClientHeight) +
            ";}\n#Calorvin{width:var(--width);height:var(--height)}\n";
     for (const look::KeyFont& f : look::KeyFonts)
-        css += ".f" + std::string(f.name) + "{font-family:\"" + std::string(FamilyOf(f.face)) +
-               "\";font-size:" + std::to_string(f.pixels) + "px;font-weight:" +
-               (f.bold ? "700" : "400") + ";font-style:" + (f.italic ? "italic" : "normal") +
-               "}\n";
+        css += ".f" + std::string(f.name) + "{font-family:\"" + FamilyOf(f.face) + "\";font-size:" +
+               std::to_string(f.pixels) + "px;font-weight:" + (f.bold ? "700" : "400") +
+               ";font-style:" + (f.italic ? "italic" : "normal") + "}\n";
     return css;
 }
 
-std::string_view Face::family() const
+std::string FacesJson()
 {
-    return FamilyOf(face);
+    std::string json = "[";
+    const std::vector<PageFace> faces = PageFaces();
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+        const PageFace& page = faces[i];
+        const look::FaceFile& file = look::FaceFiles[page.file];
+        const look::Face face = look::StandIns[file.standIn].face;
+        std::string text; // a face made bold draws only the captions of its keys
+        for (const Control& c : Controls)
+            if (const look::KeyFont* f = look::FontOf(c.font);
+                f && f->face == face && (!page.drawnFromRegular || (f->bold == page.bold && f->italic == page.italic)))
+                text += c.caption;
+        if (page.typed != PageFace::CaptionsOnly) { // what a box or a title may show: printable ASCII, and Latin-1
+            for (unsigned c = 0x20; c <= (page.typed == PageFace::Latin1 ? 0xFF : 0x7E); ++c)
+                if (c < 0x7F)
+                    text.push_back(static_cast<char>(c));
+                else if (c >= 0xA0)
+                    text += {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+            if (page.typed == PageFace::Latin1)
+                text += "…";
+        }
+        // The vertical metrics every table of the face is to carry, in percent
+        // of its em (0: its own): one em above the baseline for the Sans
+        // stand-in, as Windows draws MS Sans Serif (11 px for S8, 13 px for S10).
+        const bool sans = face == look::Face::Sans;
+        json += std::string(i ? "," : "") + "{\"placeholder\":" + Json(FontPlaceholder(i)) + ",\"path\":" +
+                Json(file.path) + ",\"package\":" + Json(look::PackageOf(file)) +
+                ",\"stretch\":" + std::to_string(look::StretchOf(face)) + ",\"text\":" + Json(text) +
+                ",\"embolden\":" + (page.drawnFromRegular && page.bold ? "true" : "false") +
+                ",\"slant\":" + (page.drawnFromRegular && page.italic ? "true" : "false") +
+                ",\"ascent\":" + (sans ? "100" : "0") + ",\"descent\":" + (sans ? "21" : "0") + "}";
+    }
+    return json + "]";
 }
 
-int Face::stretch() const
+namespace {
+
+// The page's part of the menu's table, in its order.
+std::string PageMenu()
 {
-    return look::StretchOf(face);
+    std::string json = "[";
+    for (const menu::Item& item : menu::Items) {
+        if (!item.page)
+            continue;
+        std::vector<std::string_view> keys;
+        for (std::string_view key : item.keys)
+            if (!key.empty())
+                keys.push_back(key);
+        json += std::string(json.size() > 1 ? "," : "") + "{\"command\":" + Json(item.name) + ",\"caption\":" +
+                Json(item.caption) + ",\"keys\":" + JsonList(keys) + "}";
+    }
+    return json + "]";
 }
 
-std::string FaceText(const Face& face)
-{
-    std::string text;
-    for (const Control& c : Controls)
-        if (const look::KeyFont* f = look::FontOf(c.font);
-            f && f->face == face.face && f->bold == face.bold && f->italic == face.italic)
-            text += c.caption;
-    return text;
-}
+} // namespace
 
 std::string ScriptData()
 {
@@ -312,8 +374,7 @@ std::string ScriptData()
            ",\"clear\":" + JsonList(boxes.byTabIndex) +
            ",\"title\":" + Json(WindowTitle) + ",\"warningTitle\":" + Json(WarningTitle) +
            ",\"ended\":" + Json("Calorvin è terminato: si può chiudere questa pagina.") +
-           ",\"menu\":[" + Json("Copia la prova") + "," + Json("Stampa o salva come PDF…") + "," +
-           Json("Calcola da un file CSV…") + "]}";
+           ",\"menu\":" + PageMenu() + "}";
 }
 
 } // namespace calorvin::web

@@ -6,7 +6,7 @@
 
 #include "look.h"
 
-#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,29 +15,24 @@ namespace calorvin::web {
 // The window's title, as the page's.
 std::string Title();
 
-// The page's body: every control as an absolutely placed element, bottom
-// first so that the document's order is the window's stacking.
+// The page's body: every control as an absolutely placed element, in reading
+// order, stacked as the window stacks them (z-index).
 std::string ControlsHtml();
 
-// The style of the window: its size, colours, bevels and the font of each key.
+// The style of the window: its size, colours, bevels and the font of each
+// key, as a class (".fS8") and as a custom property for the page's own style
+// ("font: var(--fS8)"), each face's family ("var(--face-Sans)"), and the
+// @font-face rule of each file the page embeds, its source left as
+// FontPlaceholder(n) for the subset face's WOFF in base64.
 std::string WindowCss();
+std::string FontPlaceholder(std::size_t file);
 
-// The faces the page embeds: the stand-ins ui/fonts.cpp chooses on Debian.
-struct Face {
-    look::Face face;
-    std::string_view file;    // where Debian installs it
-    std::string_view package; // which package
-    bool bold, italic;        // the weight and style the page asks of it
-    bool drawnFromRegular;    // made bold or slanted from the regular file, as the window draws it
-    int ascent, descent;      // the vertical metrics put into it, in percent of its em; 0: its own
-    enum Typed { CaptionsOnly, Ascii, Latin1 } typed; // beyond the captions: a box's text, a title's
-    std::string_view family() const; // the CSS family name inside the page
-    int stretch() const;      // percent of its width it is drawn at, as the window draws it
-};
-extern const std::array<Face, 6> Faces;
-
-// The characters the page draws in this face (UTF-8), for subsetting it.
-std::string FaceText(const Face& face);
+// What the page's build subsets, as JSON: for each face the page embeds (each
+// of look.h's FaceFiles, and the Sans stand-in's bold and bold italic made
+// from its regular face), its placeholder, its path, the width in percent it
+// is drawn at, the characters (UTF-8) the page draws in it, whether it is
+// made bold or slanted, and the ascent and descent it is to carry.
+std::string FacesJson();
 
 // What the script needs, as JSON: the entries and the results in the order
 // the core reads and writes them, the boxes in the order Cancella blanks

@@ -1,23 +1,24 @@
-#!/usr/bin/python3
-"""Subsets each face the page embeds to the characters it draws, as WOFF.
+#!/usr/bin/env python3
+"""Subsets each face the page embeds to the characters it draws, as WOFF, and
+puts it in the page.
 
-    subset_fonts.py NODE GENERATOR OUTDIR
+    subset_fonts.py --faces FACES_JSON --page PAGE_IN --out PAGE
 
-The generator names the faces, the width each is drawn at, whether it is
-made bold or slanted from its regular file, its vertical metrics and its
-characters (from the window's tables). A narrowed face is drawn at that
-part of its width, as the window draws Tahoma in place of MS Sans Serif:
-outlines, advances and kerning scaled. Bold and slant are made as the
-window's font engine makes them (FreeType's emboldening by 1/24 em, and a
-shear of 0.2126), advances kept. Every face carries one set of vertical
-metrics in all its tables, the ones the page is to use, so that no engine
-chooses between them.
+FACES_JSON (written by the page's generator from the window's tables) names
+each face's file, the width it is drawn at, its characters and the
+placeholder in PAGE_IN that its WOFF, in base64, replaces. A narrowed face is
+drawn at that part of its width, as the window draws Tahoma in place of MS
+Sans Serif: outlines, advances and kerning scaled. Bold and slant are made
+as the window's font engine makes them (FreeType's emboldening by 1/24 em,
+and a shear of 0.2126), advances kept. Every face carries one set of
+vertical metrics in all its tables, so that no engine chooses between them.
 Hinting and embedded bitmaps go: scaled outlines have no use for either.
-Writes OUTDIR/face-<n>.woff, one per face in the generator's order.
 """
+import argparse
+import base64
 import ctypes
 import io
-import subprocess
+import json
 import sys
 
 import freetype
@@ -25,6 +26,7 @@ from fontTools import subset
 from fontTools.ttLib import TTFont
 
 SLANT = 0x0366A / 0x10000  # FreeType's oblique
+
 
 def narrow(font, width):
     glyf = font["glyf"]
@@ -59,14 +61,14 @@ def embolden_and_slant(font, bold, slanted):
     data = io.BytesIO()
     font.flavor = None
     font.save(data)
-    face = freetype.Face(io.BytesIO(data.getvalue()))
+    loaded = freetype.Face(io.BytesIO(data.getvalue()))
     glyf, hmtx = font["glyf"], font["hmtx"].metrics
     for gid, name in enumerate(font.getGlyphOrder()):
         glyph = glyf[name]
         if glyph.isComposite() or glyph.numberOfContours <= 0:
             continue
-        face.load_glyph(gid, freetype.FT_LOAD_NO_SCALE | freetype.FT_LOAD_NO_HINTING)
-        outline = face.glyph.outline
+        loaded.load_glyph(gid, freetype.FT_LOAD_NO_SCALE | freetype.FT_LOAD_NO_HINTING)
+        outline = loaded.glyph.outline
         if len(outline.points) != len(glyph.coordinates):
             sys.exit(f"subset_fonts: glyph {name} has {len(outline.points)} points in FreeType")
         if bold:
@@ -90,32 +92,50 @@ def vertical_metrics(font, ascent, descent):
         os2.fsSelection |= 1 << 7  # USE_TYPO_METRICS
 
 
-def main(node, generator, outdir):
-    faces = subprocess.run([node, generator, "faces"], check=True, capture_output=True, text=True).stdout
-    for n, line in enumerate(faces.splitlines()):
-        path, stretch, bold, slanted, ascent, descent = line.split("|")
-        text = subprocess.run([node, generator, "text", str(n)], check=True, capture_output=True).stdout.decode()
-        options = subset.Options()
-        options.flavor = "woff"
-        options.hinting = False
-        options.drop_tables += ["EBDT", "EBLC", "EBSC", "VDMX", "FFTM", "gasp"]
-        options.name_IDs = [0, 1, 2, 3, 4, 5, 6, 13, 14]  # copyright, names, licence
-        font = TTFont(path)
-        if "BDF " in font:  # Wine's bitmaps, which the subsetter cannot cut
-            del font["BDF "]
-        subsetter = subset.Subsetter(options)
-        subsetter.populate(text=text)
-        subsetter.subset(font)
-        if int(stretch) != 100:
-            narrow(font, int(stretch) / 100)
-        if bold == "1" or slanted == "1":
-            embolden_and_slant(font, bold == "1", slanted == "1")
-        vertical_metrics(font, int(ascent), int(descent))
-        font.flavor = "woff"
-        font.save(f"{outdir}/face-{n}.woff")
+def woff(face):
+    options = subset.Options()
+    options.flavor = "woff"
+    options.hinting = False
+    options.drop_tables += ["EBDT", "EBLC", "EBSC", "VDMX", "FFTM", "gasp"]
+    options.name_IDs = [0, 1, 2, 3, 4, 5, 6, 13, 14]  # copyright, names, licence
+    try:
+        font = TTFont(face["path"])
+    except OSError as error:
+        sys.exit(f"subset_fonts: cannot read {face['path']} ({error.strerror}); it comes with "
+                 f"the Debian package {face['package']}")
+    if "BDF " in font:  # Wine's bitmaps, which the subsetter cannot cut
+        del font["BDF "]
+    subsetter = subset.Subsetter(options)
+    subsetter.populate(text=face["text"])
+    subsetter.subset(font)
+    if face["stretch"] != 100:
+        narrow(font, face["stretch"] / 100)
+    if face["embolden"] or face["slant"]:
+        embolden_and_slant(font, face["embolden"], face["slant"])
+    vertical_metrics(font, face["ascent"], face["descent"])
+    font.flavor = "woff"
+    out = io.BytesIO()
+    font.save(out)
+    return base64.b64encode(out.getvalue()).decode("ascii")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--faces", required=True)
+    parser.add_argument("--page", required=True)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    with open(args.faces, encoding="utf-8") as f:
+        faces = json.load(f)
+    with open(args.page, encoding="utf-8") as f:
+        page = f.read()
+    for face in faces:
+        if face["placeholder"] not in page:
+            sys.exit(f"subset_fonts: no {face['placeholder']} in {args.page}")
+        page = page.replace(face["placeholder"], woff(face))
+    with open(args.out, "w", encoding="utf-8") as f:
+        f.write(page)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 4:
-        sys.exit(__doc__)
-    main(*sys.argv[1:])
+    main()

@@ -11,6 +11,7 @@ alternation in the same browser, RUNS times each (20 by default). Prints the
 medians and their ratio; the goal is at most 1.5.
 """
 import os
+import shutil
 import statistics
 import sys
 import tempfile
@@ -50,12 +51,12 @@ def main(page, runs=20):
     folder = tempfile.mkdtemp(prefix="calorvin-bench-")
     bare = bare_page(os.path.getsize(page), folder)
     options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
+    options.binary_location = os.environ.get("CALORVIN_CHROMIUM") or shutil.which("chromium")
     for flag in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
                  f"--user-data-dir={folder}/profile", "--window-size=800,700"):
         options.add_argument(flag)
-    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver = webdriver.Chrome(service=Service(os.environ.get("CALORVIN_CHROMEDRIVER") or shutil.which("chromedriver")), options=options)
     driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PROBE})
     times = {page: [], bare: []}
     try:

@@ -104,11 +104,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "riga 2, Peso Iniziale: \"Pin\" letto come 0\n", 1},
         BatchCase{"LongEntryCutAtACharacter", Long59 + "\xC3\xA9;5;45;500;20;100;80;250", Long59 + "\xC3\xA9;5;45;500;20;100;80;250;" + RefResults + "\n",
                   "riga 1, Peso Iniziale: \"" + Long59 + "...\" letto come 20\n", 1},
-        BatchCase{"OutOfRangeNamed", "20;5;45;500;20;1e400;80;1e-400\n20;5;45;500;20;100;80;0.0e-999\n20;5;45;500;1e300;1e300;80;250",
-                  "20;5;45;500;20;1e400;80;1e-400;5;;;;0;15;;" + WCO + "\n20;5;45;500;20;100;80;0.0e-999;5;100;2,32558139534884;2,67441860465116;0;15;46,5116279069767;" + WCO
-                      + "\n20;5;45;500;1e300;1e300;80;250;5;1E+300;;;200;15;;\n",
-                  "riga 1, Portata  Q: \"1e400\" è un numero troppo grande\nriga 1, CO al 13% di O2: \"1e-400\" è un numero troppo piccolo: letto come 0\n"
-                  "riga 3: risultati non calcolabili, lasciati vuoti: Pw, Pa, Etaw\n", 1},
+        BatchCase{"OutOfRangeNamed", "20;5;45;500;20;1e400;80;1e-400\n20;5;45;500;20;100;80;0.0e-999",
+                  "20;5;45;500;20;1e400;80;1e-400;5;;;;0;15;;" + WCO + "\n20;5;45;500;20;100;80;0.0e-999;5;100;2,32558139534884;2,67441860465116;0;15;46,5116279069767;" + WCO + "\n",
+                  "riga 1, Portata  Q: \"1e400\" è un numero troppo grande\nriga 1, CO al 13% di O2: \"1e-400\" è un numero troppo piccolo: letto come 0\n", 1},
+        BatchCase{"BlankResultsNamed", "20;5;45;500;1e300;1e300;80;250", "20;5;45;500;1e300;1e300;80;250;5;1E+300;;;200;15;;\n",
+                  "riga 1: risultati non calcolabili, lasciati vuoti: Pw, Pa, Etaw\n", 1},
+        BatchCase{"FieldCountPerLine", Ref + ";1;2\n;;;;;;;;;\n", Refused(Ref, "10 campi invece di 8") + ";;;;;;;;;;;;;;;" + Zeros + "\n",
+                  "riga 1: 10 campi invece di 8\n", 1},
         BatchCase{"Utf16LittleEndian", "\xFF\xFE" "2\0" + Ref, "", Utf16, 2},
         BatchCase{"Utf16BigEndian", "\xFE\xFF\0" "2" + Ref, "", Utf16, 2},
         BatchCase{"Utf16WithoutMark", std::string("2\0" "0\0;\0" "5\0\r\0\n\0", 12), "", Utf16, 2},

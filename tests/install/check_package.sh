@@ -1,11 +1,13 @@
 #!/bin/sh
 # Makes the Debian package of a build and checks it with lintian: no error, no
 # warning, and no hardening tag even among the informational ones.
-#   check_package.sh <cpack> <build dir> <lintian>
+# Where the tree builds the page, the package must hold it.
+#   check_package.sh <cpack> <build dir> <lintian> [<page>]
 set -eu
 cpack=$1
 build=$2
 lintian=$3
+page=${4:-}
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v "$lintian" >/dev/null 2>&1 || fail "lintian not found (scripts/dev.sh installs it)"
@@ -15,6 +17,10 @@ trap 'rm -rf "$out"' EXIT
 "$cpack" --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 || { cat "$out/cpack.log" >&2; fail "cpack"; }
 set -- "$out"/calorvin_*.deb
 [ -f "$1" ] || fail "cpack made no calorvin_*.deb"
+
+if [ -n "$page" ]; then
+  dpkg-deb --contents "$1" | grep -q ' \./usr/share/calorvin/calorvin\.html$' || fail "the package holds no calorvin.html"
+fi
 
 status=0
 "$lintian" --display-info "$1" >"$out/lintian" 2>&1 || status=$?

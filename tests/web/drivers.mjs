@@ -37,7 +37,7 @@ export async function launch(engine, language) {
 async function pptr(engine, language) {
   const firefox = engine === "firefox";
   const browser = await puppeteer.launch({ browser: firefox ? "firefox" : "chrome", headless: true, defaultViewport: null,
-    executablePath: firefox ? "/usr/bin/firefox-esr" : "/usr/bin/chromium",
+    executablePath: (firefox ? process.env.CALORVIN_FIREFOX : process.env.CALORVIN_CHROMIUM) || (firefox ? "/usr/bin/firefox-esr" : "/usr/bin/chromium"),
     args: firefox ? [] : ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
       "--disable-component-update", "--disable-sync", `--accept-lang=${language}`,
       `--user-data-dir=${mkdtempSync(join(tmpdir(), "calorvin-chromium-"))}`],
@@ -73,7 +73,7 @@ const CODES = { Control: "\uE009", Shift: "\uE008", Enter: "\uE007", Escape: "\u
 async function webkit(language) {
   const port = 4500 + Math.floor(Math.random() * 20000);
   const lang = language === "C" ? "C.UTF-8" : `${language.replace("-", "_")}.UTF-8`;
-  const server = spawn("xvfb-run", ["-a", "-n", String(port), "-s", "-screen 0 1280x1024x24", "WebKitWebDriver", `--port=${port}`],
+  const server = spawn("xvfb-run", ["-a", "-n", String(port), "-s", "-screen 0 1280x1024x24", process.env.CALORVIN_WEBKIT_DRIVER || "WebKitWebDriver", `--port=${port}`],
                        { detached: true, stdio: "ignore", env: { ...process.env, LANG: lang, LC_ALL: "", LANGUAGE: "" } });
   const stop = () => { try { process.kill(-server.pid, "SIGTERM"); } catch { /* gone already */ } };
   process.on("exit", stop);

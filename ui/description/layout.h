@@ -206,8 +206,7 @@ constexpr int CountOf(Kind kind)
     return static_cast<int>(std::count_if(Controls.begin(), Controls.end(),
                                           [kind](const Control& c) { return c.kind == kind; }));
 }
-static_assert(CountOf(Label) == 58 && CountOf(Box) == 15 && CountOf(Button) == 3 &&
-              CountOf(Line) == 4);
+static_assert(CountOf(Box) == EntryCount + ResultCount && CountOf(Button) == 3);
 
 constexpr bool EveryValueIsWholePixels()
 {
@@ -219,18 +218,21 @@ constexpr bool EveryValueIsWholePixels()
 }
 static_assert(EveryValueIsWholePixels(), "every twip value is a whole pixel at 96 dpi");
 
-constexpr bool TabIndicesAreZeroTo75()
+// Every control but the lines has a TabIndex, 0 up to their count less one,
+// each once.
+inline constexpr std::size_t TabStops = Controls.size() - static_cast<std::size_t>(CountOf(Line));
+constexpr bool TabIndicesAreEachOnce()
 {
-    std::array<int, 76> seen{};
+    std::array<int, TabStops> seen{};
     for (const Control& c : Controls) {
         if (c.kind == Line)
             continue;
-        if (c.tabIndex < 0 || c.tabIndex > 75 || seen[static_cast<std::size_t>(c.tabIndex)]++)
+        if (c.tabIndex < 0 || c.tabIndex >= static_cast<int>(TabStops) || seen[static_cast<std::size_t>(c.tabIndex)]++)
             return false;
     }
     return true;
 }
-static_assert(TabIndicesAreZeroTo75(), "TabIndex 0 to 75, each once");
+static_assert(TabIndicesAreEachOnce(), "TabIndex 0 to the count of tab stops less one, each once");
 
 // Index of the control of this name, or -1.
 constexpr int IndexOf(std::string_view name)
