@@ -14,13 +14,13 @@ if(CALORVIN_PAGE STREQUAL "OFF")
 else()
   find_program(CALORVIN_EM_CONFIG em-config)
   include(${CMAKE_CURRENT_LIST_DIR}/FindPythonWith.cmake)
-  calorvin_find_python(CALORVIN_PYTHON fontTools.subset "Python with fontTools, for the page's fonts")
+  calorvin_find_python(CALORVIN_PYTHON fontTools.subset,freetype "Python with fontTools and freetype, for the page's fonts")
   if(NOT CALORVIN_EM_CONFIG)
     string(CONCAT CALORVIN_PAGE_MISSING "emscripten (em-config) was not found when this tree was configured "
                                         "(install it, Debian: emscripten, and configure the tree again)")
   elseif(NOT CALORVIN_PYTHON)
-    string(CONCAT CALORVIN_PAGE_MISSING "no Python with fontTools was found when this tree was configured "
-                                        "(install it, Debian: fonttools, and configure the tree again)")
+    string(CONCAT CALORVIN_PAGE_MISSING "no Python with fontTools and freetype was found when this tree was configured "
+                                        "(install them, Debian: fonttools, python3-freetype; configure the tree again)")
   endif()
   if(CALORVIN_PAGE_MISSING AND CALORVIN_PAGE STREQUAL "ON")
     message(FATAL_ERROR "CALORVIN_PAGE is ON, but ${CALORVIN_PAGE_MISSING}")
