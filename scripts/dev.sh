@@ -57,9 +57,7 @@ web_test_packages=(
   chromium              # the page's tests, headless, driven by npm's puppeteer-core (tests/web/package-lock.json)
   firefox-esr           # ... the same, over WebDriver BiDi
   webkit2gtk-driver     # ... in WebKitGTK's MiniBrowser, under Xvfb (xvfb, xauth)
-  npm                   # installs puppeteer-core: npm ci in tests/web
-  chromium-driver       # the page's start-up benchmark (bench/web), through WebDriver
-  python3-selenium      # ... from Python
+  npm                   # installs puppeteer-core: npm ci in tests/web (the start-up benchmark, bench/web, uses it too)
 )
 
 install_missing() { # package...

@@ -14,7 +14,8 @@
 //   driver (LANGUAGE is ignored under C; C and C.UTF-8 give navigator.language
 //   "C"); a locale not generated falls back to "en-US". The driver keeps no
 //   console log, so only errors after the page has loaded are caught, through
-//   the page's error events. W3C WebDriver has no Menu key either. Under Xvfb
+//   the page's error events, and runs no script before a page's own (no
+//   preload). W3C WebDriver has no Menu key either. Under Xvfb
 //   it draws every advance to a whole pixel (hinted metrics): text runs 5-10 %
 //   wider than the window's, so captions are held to their lines, not widths. The window
 //   size set is the outer one; the viewport is set from the difference.
@@ -64,6 +65,7 @@ async function pptr(engine, language) {
       .map((e) => e.evaluate((n) => n.id)))).includes(id),
     viewport: (width, height) => page.setViewport({ width, height }), screenshot: (path) => page.screenshot({ path }),
     errors: () => errors, close: () => browser.close(),
+    preload: (script) => page.evaluateOnNewDocument(script), // run in every page before its own scripts
   };
 }
 
