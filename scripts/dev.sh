@@ -57,8 +57,11 @@ web_test_packages=(
   chromium              # the page's tests, headless, driven by npm's puppeteer-core (tests/web/package-lock.json)
   firefox-esr           # ... the same, over WebDriver BiDi
   webkit2gtk-driver     # ... in WebKitGTK's MiniBrowser, under Xvfb (xvfb, xauth)
-  npm                   # installs puppeteer-core: npm ci in tests/web (the start-up benchmark, bench/web, uses it too)
 )
+# npm installs puppeteer-core (npm ci in tests/web; the start-up benchmark,
+# bench/web, uses it too). Debian's npm goes with Debian's node; a node
+# installed from elsewhere brings its own npm, which Debian's conflicts with.
+command -v npm >/dev/null || web_test_packages+=(npm)
 
 install_missing() { # package...
   local missing=()
