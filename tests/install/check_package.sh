@@ -1,13 +1,15 @@
 #!/bin/sh
 # Makes the Debian package of a build and checks it with lintian: no error, no
 # warning, and no hardening tag even among the informational ones.
-# Where the tree builds the page, the package must hold it.
-#   check_package.sh <cpack> <build dir> <lintian> [<page>]
+# It depends on the package of every face file the window's description
+# names; where the tree builds the page, it holds the page.
+#   check_package.sh <cpack> <build dir> <lintian> <calorvin_facts> [<page>]
 set -eu
 cpack=$1
 build=$2
 lintian=$3
-page=${4:-}
+facts=$4
+page=${5:-}
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v "$lintian" >/dev/null 2>&1 || fail "lintian not found (scripts/dev.sh installs it)"
@@ -17,6 +19,11 @@ trap 'rm -rf "$out"' EXIT
 "$cpack" --config "$build/CPackConfig.cmake" -B "$out" >"$out/cpack.log" 2>&1 || { cat "$out/cpack.log" >&2; fail "cpack"; }
 set -- "$out"/calorvin_*.deb
 [ -f "$1" ] || fail "cpack made no calorvin_*.deb"
+
+depends=$(dpkg-deb -f "$1" Depends)
+for package in $("$facts" --faces | awk -F '\t' '$3 != "" { print $1 }' | sort -u); do
+  echo "$depends" | grep -Eq "(^|, )$package( |,|\$)" || fail "the package does not depend on $package"
+done
 
 if [ -n "$page" ]; then
   dpkg-deb --contents "$1" | grep -q ' \./usr/share/calorvin/calorvin\.html$' || fail "the package holds no calorvin.html"

@@ -113,8 +113,10 @@ async function recordAsTheWindow(d) {
     await until(d, "return document.querySelector('#record li') !== null", "the printed record"); }
   const printed = await d.js("const r = document.getElementById('record'), h = document.getElementById('recordHead');"
     + " return [r.querySelectorAll('table').length, r.querySelector('li').textContent,"
-    + " [...h.querySelectorAll('span')].map((s) => s.textContent).join('|').replace(document.title + '|', '')]");
-  expect(same(printed.slice(0, 2), [1, WARNINGS[5]]) && /^\d\d\/\d\d\/\d{4} \d\d:\d\d$/.test(printed[2]), `printed ${printed}`);
+    + " [...h.querySelectorAll('span')].map((s) => s.textContent).join('|').replace(document.title + '|', ''),"
+    + " [...document.styleSheets].flatMap((s) => [...s.cssRules]).filter((r) => r.type === CSSRule.PAGE_RULE).map((r) => r.style.margin).join()]");
+  expect(same(printed.slice(0, 2), [1, WARNINGS[5]]) && /^\d\d\/\d\d\/\d{4} \d\d:\d\d$/.test(printed[2]) && printed[3].endsWith("12mm"),
+         `printed ${printed}`);
   await type(d, "TxtDp", "9");
   [copied, seen] = await copyShortcut(d, "TxtDp");
   expect(same(seen, [TYPED_OVER]) && copied === null, `a result typed over: copied ${copied}, warnings ${seen}`);
@@ -209,6 +211,12 @@ async function geometry(d, layout) {
                              + " return r.getBoundingClientRect().width", name);
     if (Math.abs(drawn - Number(width)) > 1.5) faults.push(`${name}'s caption ${drawn} px wide, the window's ${width}`);
   }
+  // Every character a box may show (ASCII, Latin-1, "…") in the boxes' own face: none falls back to another font.
+  const fallen = await d.js(`const s = getComputedStyle(document.getElementById('TxtPin')), c = document.createElement('canvas').getContext('2d');
+    const width = (ch, fallback) => (c.font = [s.fontStyle, s.fontWeight, s.fontSize, s.fontFamily + ', ' + fallback].join(' '), c.measureText(ch).width);
+    let all = '\u2026'; for (let i = 32; i < 256; ++i) if (i < 127 || i > 160) all += String.fromCharCode(i);
+    return [...all].filter((ch) => width(ch, 'monospace') !== width(ch, 'serif')).join('')`);
+  if (fallen) faults.push(`a box draws ${JSON.stringify(fallen)} in another face`);
   // Every caption on one line, as in the window, and drawn whole where it runs wider than its label.
   return faults.concat(await d.js(`return [...document.querySelectorAll('#Calorvin .l')].filter((e) => e.firstChild).filter((e) => {
     const r = document.createRange(); r.selectNodeContents(e.firstChild); const b = r.getBoundingClientRect();
