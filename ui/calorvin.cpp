@@ -477,10 +477,8 @@ void Calorvin::askAndSaveTestAsPdf()
 }
 
 // A right click anywhere but in a box, which keeps its own edit menu, opens
-// the menu: labels, lines and buttons pass the click on to the window.
-// A right click outside the boxes, or the menu key or Shift+F10 on a button
-// (a box keeps its own menu): from the keyboard, the menu opens below the
-// focused control.
+// the menu (labels, lines and buttons pass the click on to the window); so
+// do the menu key and Shift+F10 on a button, below the focused control.
 void Calorvin::contextMenuEvent(QContextMenuEvent* event)
 {
     QPoint at = event->globalPos();
