@@ -217,6 +217,11 @@ async function geometry(d, layout) {
     let all = '\u2026'; for (let i = 32; i < 256; ++i) if (i < 127 || i > 160) all += String.fromCharCode(i);
     return [...all].filter((ch) => width(ch, 'monospace') !== width(ch, 'serif')).join('')`);
   if (fallen) faults.push(`a box draws ${JSON.stringify(fallen)} in another face`);
+  // A box's and a button's text centred on its face's line as in the window: ascent one em, descent a fifth of it.
+  const lines = await d.js(`return ['TxtPin', 'CmdCalcola'].map((id) => { const s = getComputedStyle(document.getElementById(id)), c = document.createElement('canvas').getContext('2d');
+    c.font = [s.fontStyle, s.fontWeight, s.fontSize, s.fontFamily].join(' '); const m = c.measureText('0'), em = parseFloat(s.fontSize);
+    return [id, m.fontBoundingBoxAscent, m.fontBoundingBoxDescent, em, Math.round(em / 5)]; }).filter((l) => l[1] !== l[3] || l[2] !== l[4])`);
+  if (lines.length) faults.push(`a text's line (id, ascent, descent) ${lines}, the window's (em, a fifth)`);
   // Every caption on one line, as in the window, and drawn whole where it runs wider than its label.
   return faults.concat(await d.js(`return [...document.querySelectorAll('#Calorvin .l')].filter((e) => e.firstChild).filter((e) => {
     const r = document.createRange(); r.selectNodeContents(e.firstChild); const b = r.getBoundingClientRect();
@@ -228,11 +233,13 @@ async function geometry(d, layout) {
 // The additions' menu from the keyboard, on a button (a box keeps its own):
 // open with its first item focused; Esc closes it and gives the focus back.
 async function keyboardMenu(d, chord) {
+  await d.press(chord, await d.js("document.getElementById('TxtPin').focus()"));
+  const boxOwn = await d.js("return document.getElementById('menu').hidden");
   await d.press(chord, await d.js("document.getElementById('CmdCancella').focus()"));
   const shown = await d.js("const m = document.getElementById('menu'); return !m.hidden && document.activeElement === m.firstChild");
   await d.press("Escape");
   const closed = await d.js("return document.getElementById('menu').hidden") && await active(d) === "CmdCancella";
-  return shown && closed ? [] : [`${chord}: menu shown with its first item focused ${shown}, closed back ${closed}`];
+  return shown && closed && boxOwn ? [] : [`${chord}: menu shown with its first item focused ${shown}, closed back ${closed}, a box its own ${boxOwn}`];
 }
 
 // A viewport smaller than the window scales it down whole, centred; a larger
@@ -261,14 +268,16 @@ async function readingOrder(d, layout) {
   const faults = [];
   places.reduce((row, [top, left, id], i) => (i && (top < row || (top - row <= 8 && left < places[i - 1][1]))
     && faults.push(`${id} read after ${places[i - 1][2]}`), i && top - row <= 8 ? row : top), 0);
-  for (const text of ["CO al 13% di O2", "P = Rendimento x B x H / 100 x 3600", "Rend. Acqua = Pw / P x 100",
-                      "CO al 13% di O2 [ppm] = CO al 13% di O2 [mg/m³] / 1,25"])
-    if (!read.includes(text)) faults.push(`"${text}" is not read as one text`);
+  for (const [text, times] of [["CO al 13% di O2", 2], ["P = Rendimento x B x H / 100 x 3600", 1], ["Rend. Acqua = Pw / P x 100", 1],
+                                ["CO al 13% di O2 [ppm] = CO al 13% di O2 [mg/m³] / 1,25", 1]]) // a caption in each column; a formula once
+    if (read.filter((t) => t === text).length !== times) faults.push(`"${text}" is not read as one text, ${times} times`);
   faults.push(...read.filter((t) => ["2", "²", "P  =", "Pw"].includes(t)).map((t) => `"${t}" read alone`));
-  for (const c of layout) { // the top-most control at each control's centre, as the window stacks them
-    const [x, y] = [(c.left + (c.kind === "line" ? c.width : c.left + c.width)) / 30, c.top / 15 + (c.kind === "line" ? 0 : c.height / 30)];
-    const top = layout.filter((o) => o.left / 15 <= x && x < (o.kind === "line" ? o.width : o.left + o.width) / 15
-                                     && o.top / 15 <= y && y < (o.top + (o.kind === "line" ? 15 : o.height)) / 15)
+  // The top-most control at the centre of each control and of each overlap of two, as the window stacks them.
+  const box = (c) => [c.left, c.top, c.kind === "line" ? c.width : c.left + c.width, c.top + (c.kind === "line" ? 15 : c.height)].map((t) => t / 15);
+  for (const [x0, y0, x1, y1] of layout.flatMap((c) => layout.map((o) => box(c).map((v, i) => (i < 2 ? Math.max : Math.min)(v, box(o)[i]))))
+    .filter(([x0, y0, x1, y1]) => x0 < x1 && y0 < y1)) {
+    const [x, y] = [(x0 + x1) / 2, (y0 + y1) / 2];
+    const top = layout.filter((o) => box(o)[0] <= x && x < box(o)[2] && box(o)[1] <= y && y < box(o)[3])
       .sort((a, b) => b.stacking - a.stacking)[0].name;
     const hit = await d.js("const r = document.getElementById('Calorvin').getBoundingClientRect();"
       + " return document.elementFromPoint(r.x + arguments[0], r.y + arguments[1]).closest('#Calorvin > *').id", x, y);
