@@ -270,11 +270,11 @@ async function readingOrder(d, layout) {
     && faults.push(`${id} read after ${places[i - 1][2]}`), i && top - row <= 8 ? row : top), 0);
   for (const [text, times] of [["CO al 13% di O2", 2], ["P = Rendimento x B x H / 100 x 3600", 1], ["Rend. Acqua = Pw / P x 100", 1],
                                 ["CO al 13% di O2 [ppm] = CO al 13% di O2 [mg/m³] / 1,25", 1]]) // a caption in each column; a formula once
-    if (read.filter((t) => t === text).length !== times) faults.push(`"${text}" is not read as one text, ${times} times`);
+    if (read.filter((t) => t === text).length !== times) faults.push(`"${text}" is not read as one text ${times} times`);
   faults.push(...read.filter((t) => ["2", "²", "P  =", "Pw"].includes(t)).map((t) => `"${t}" read alone`));
   // The top-most control at the centre of each control and of each overlap of two, as the window stacks them.
   const box = (c) => [c.left, c.top, c.kind === "line" ? c.width : c.left + c.width, c.top + (c.kind === "line" ? 15 : c.height)].map((t) => t / 15);
-  for (const [x0, y0, x1, y1] of layout.flatMap((c) => layout.map((o) => box(c).map((v, i) => (i < 2 ? Math.max : Math.min)(v, box(o)[i]))))
+  for (const [x0, y0, x1, y1] of layout.flatMap((c, i) => layout.slice(i).map((o) => box(c).map((v, i) => (i < 2 ? Math.max : Math.min)(v, box(o)[i]))))
     .filter(([x0, y0, x1, y1]) => x0 < x1 && y0 < y1)) {
     const [x, y] = [(x0 + x1) / 2, (y0 + y1) / 2];
     const top = layout.filter((o) => box(o)[0] <= x && x < box(o)[2] && box(o)[1] <= y && y < box(o)[3])
