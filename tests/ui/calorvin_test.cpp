@@ -750,17 +750,19 @@ private slots:
             QTest::keyClick(menu, w ? Qt::Key_Escape : Qt::Key_Down); // the last, on the background, copies
             QTest::keyClick(menu, Qt::Key_Return);
         }
-        for (const bool menuKey : {true, false}) { // on a button; the display's menu key asks the focused control
-            m_window->activateWindow(); // again after the menu
-            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-            QWidget* button = m_window->findChild<QWidget*>("CmdUscita");
-            QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, {}, button->mapToGlobal(QPoint()));
-            button->setFocus(), menuKey ? void(QApplication::sendEvent(button, &fromKeyboard))
-                                        : QTest::keyClick(button, Qt::Key_F10, Qt::ShiftModifier);
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            QVERIFY2(menu && menu->actions().value(0)->text() == "Copia la prova", menuKey ? "the menu key" : "Shift+F10");
-            QTest::keyClick(menu, Qt::Key_Escape);
-        }
+        for (const QString name : {"CmdUscita", "TxtPin"}) // the menu on a button; a box keeps its own
+            for (const bool menuKey : {true, false}) { // the display's menu key asks the focused control
+                m_window->activateWindow(); // again after the menu
+                QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+                QWidget* control = m_window->findChild<QWidget*>(name);
+                QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, {}, control->mapToGlobal(QPoint()));
+                control->setFocus(), menuKey ? void(QApplication::sendEvent(control, &fromKeyboard))
+                                             : QTest::keyClick(control, Qt::Key_F10, Qt::ShiftModifier);
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QVERIFY2(menu && (menu->actions().value(0)->text() == "Copia la prova") == name.startsWith("Cmd"),
+                         qPrintable(name + (menuKey ? ": the menu key" : ": Shift+F10")));
+                QTest::keyClick(menu, Qt::Key_Escape);
+            }
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  recordedTable().replace("250\tmg", "\"\"\"a\tb\nc<&>\"\tmg").replace("\t200\t", "\t0\t").replace("0,9", "\"\"\"9\""));
         QVERIFY(QGuiApplication::clipboard()->mimeData()->html().contains(">&quot;a\tb\nc&lt;&amp;&gt;</td>"));
