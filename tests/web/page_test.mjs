@@ -218,8 +218,9 @@ async function geometry(d, layout) {
     return [...all].filter((ch) => width(ch, 'monospace') !== width(ch, 'serif')).join('')`);
   if (fallen) faults.push(`a box draws ${JSON.stringify(fallen)} in another face`);
   // A box's and a button's text centred on its face's line as in the window: ascent one em, descent a fifth of it.
-  const lines = await d.js(`return ['TxtPin', 'CmdCalcola'].map((id) => { const s = getComputedStyle(document.getElementById(id)), c = document.createElement('canvas').getContext('2d');
-    c.font = [s.fontStyle, s.fontWeight, s.fontSize, s.fontFamily].join(' '); const m = c.measureText('0'), em = parseFloat(s.fontSize);
+  const lines = await d.js(`return ['TxtPin', 'CmdCalcola'].map((id) => { const s = getComputedStyle(document.getElementById(id));
+    const c = document.createElement('canvas').getContext('2d'); c.font = [s.fontStyle, s.fontWeight, s.fontSize, s.fontFamily].join(' ');
+    const m = c.measureText('0'), em = parseFloat(s.fontSize);
     return [id, m.fontBoundingBoxAscent, m.fontBoundingBoxDescent, em, Math.round(em / 5)]; }).filter((l) => l[1] !== l[3] || l[2] !== l[4])`);
   if (lines.length) faults.push(`a text's line (id, ascent, descent) ${lines}, the window's (em, a fifth)`);
   // Every caption on one line, as in the window, and drawn whole where it runs wider than its label.
