@@ -135,23 +135,6 @@ public:
     }
 };
 
-// The boxes as Cancella blanks them, by rising TabIndex, numbered as the form
-// numbers them; worked out as the program is compiled.
-constexpr std::array<std::size_t, BoxCount> BoxesByTabIndex()
-{
-    std::array<const Control*, BoxCount> boxes{};
-    std::size_t n = 0;
-    for (const Control& c : Controls)
-        if (c.kind == Box)
-            boxes.at(n++) = &c; // beyond BoxCount boxes, no constant: a compile error
-    std::sort(boxes.begin(), boxes.end(), [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
-    std::array<std::size_t, BoxCount> order{};
-    for (std::size_t k = 0; k < order.size(); ++k)
-        order[k] = boxes[k]->role == Entry ? boxes[k]->quantity : EntryCount + boxes[k]->quantity;
-    return order;
-}
-constexpr std::array<std::size_t, BoxCount> ClearOrder = BoxesByTabIndex();
-
 bool IsEnter(const QKeyEvent* key)
 {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -160,7 +143,7 @@ bool IsEnter(const QKeyEvent* key)
 } // namespace
 
 Calorvin::Calorvin(QWidget* parent)
-    : QWidget(parent), m_endProgram([] { QCoreApplication::exit(0); }), m_form(ClearOrder)
+    : QWidget(parent), m_endProgram([] { QCoreApplication::exit(0); }), m_form(layout::ClearOrder)
 {
     static const bool accessibleWindow = (QAccessible::installFactory(AccessibleWindow), true);
     Q_UNUSED(accessibleWindow);

@@ -5,6 +5,7 @@
 
 #include "batch.h"
 #include "form.h"
+#include "layout.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -18,8 +19,8 @@ namespace {
 
 using emscripten::val;
 
-// Cancella in the order start() gives, the window's; until then, the boxes' own.
-calorvin::Form form({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+// Cancella blanks the boxes in the window's order.
+calorvin::Form form(calorvin::layout::ClearOrder);
 
 template <typename Texts>
 val List(const Texts& texts)
@@ -50,16 +51,6 @@ void Pass(const val& texts)
     for (std::size_t i = 0; i < boxes.size() && i < given.size(); ++i)
         boxes[i] = given[i];
     form.Set(boxes);
-}
-
-// The boxes in the order Cancella blanks them, as the window's table gives it.
-void Start(const val& order)
-{
-    const std::vector<int> given = emscripten::vecFromJSArray<int>(order);
-    std::array<std::size_t, calorvin::BoxCount> boxes{};
-    for (std::size_t i = 0; i < boxes.size() && i < given.size(); ++i)
-        boxes[i] = static_cast<std::size_t>(given[i]) % calorvin::BoxCount;
-    form = calorvin::Form(boxes);
 }
 
 // {computed, writes: [{box, text}], warnings: [text]}
@@ -146,7 +137,6 @@ val RunAt(const std::u16string& text, int at)
 
 EMSCRIPTEN_BINDINGS(calorvin)
 {
-    emscripten::function("start", &Start);
     emscripten::function("calcola", &Calcola);
     emscripten::function("cancella", &Cancella);
     emscripten::function("record", &Record);

@@ -15,7 +15,7 @@
     .then(() => fetch("data:application/wasm;base64," + $("calorvin-core").textContent))
     .then((response) => response.arrayBuffer())
     .then((bytes) => CalorvinCore({ wasmBinary: new Uint8Array(bytes) }))
-    .then((made) => { made.start(data.clear.map((name) => boxes.indexOf(name))); return (core = made); });
+    .then((made) => (core = made));
   let core = null; // once made, for what cannot wait: a double-click, a tooltip
   // Results show the decimal separator of the browser's language (a point for one no number format knows, "C").
   const separator = (() => { try { return new Intl.NumberFormat(navigator.language).formatToParts(1.5)[1].value; }

@@ -19,29 +19,21 @@ using namespace calorvin::layout;
 
 // The boxes' names as the window's table gives them: the entries in the order
 // of the core's table of entries, the results in that of its results (the
-// order the core reads and writes them), and every box by rising TabIndex,
-// the order Cancella blanks them in.
+// order the core reads and writes them).
 struct BoxNames {
     std::array<std::string_view, EntryCount> entries;
     std::array<std::string_view, ResultCount> results;
-    std::vector<std::string_view> byTabIndex;
 };
 
 BoxNames Boxes()
 {
     BoxNames names;
-    std::vector<const Control*> boxes;
     for (const Control& c : Controls) {
         if (c.role == Entry)
             names.entries[c.quantity] = c.name;
         if (c.role == Result)
             names.results[c.quantity] = c.name;
-        if (c.kind == Box)
-            boxes.push_back(&c);
     }
-    std::sort(boxes.begin(), boxes.end(), [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
-    for (const Control* c : boxes)
-        names.byTabIndex.push_back(c->name);
     return names;
 }
 
@@ -371,7 +363,6 @@ std::string ScriptData()
 {
     const BoxNames boxes = Boxes();
     return "{\"entries\":" + JsonList(boxes.entries) + ",\"results\":" + JsonList(boxes.results) +
-           ",\"clear\":" + JsonList(boxes.byTabIndex) +
            ",\"title\":" + Json(WindowTitle) + ",\"warningTitle\":" + Json(WarningTitle) +
            ",\"ended\":" + Json("Calorvin è terminato: si può chiudere questa pagina.") +
            ",\"menu\":" + PageMenu() + "}";

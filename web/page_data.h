@@ -35,8 +35,8 @@ std::string FontPlaceholder(std::size_t file);
 std::string FacesJson();
 
 // What the script needs, as JSON: the entries and the results in the order
-// the core reads and writes them, the boxes in the order Cancella blanks
-// them, the window's title and the page's own messages.
+// the core reads and writes them, the window's title, the menu and the
+// page's own messages.
 std::string ScriptData();
 
 } // namespace calorvin::web

@@ -288,6 +288,24 @@ constexpr bool BoxesShowEachQuantityOnce()
 }
 static_assert(BoxesShowEachQuantityOnce());
 
+// The boxes as Cancella blanks them, by rising TabIndex, numbered as the core's
+// form numbers them (the entries, then the results); worked out as the
+// program is compiled, for the window and the page alike.
+constexpr std::array<std::size_t, EntryCount + ResultCount> BoxesByTabIndex()
+{
+    std::array<const Control*, EntryCount + ResultCount> boxes{};
+    std::size_t n = 0;
+    for (const Control& c : Controls)
+        if (c.kind == Box)
+            boxes.at(n++) = &c; // beyond one box a quantity, no constant: a compile error
+    std::sort(boxes.begin(), boxes.end(), [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+    std::array<std::size_t, EntryCount + ResultCount> order{};
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = boxes[k]->role == Entry ? boxes[k]->quantity : EntryCount + boxes[k]->quantity;
+    return order;
+}
+inline constexpr std::array<std::size_t, EntryCount + ResultCount> ClearOrder = BoxesByTabIndex();
+
 // What assistive tools call a box: its quantity's caption and its unit as
 // the window shows it beside the box, "Salto Termico N [K] o [°C]".
 inline std::string AccessibleName(const Control& box)
